@@ -1,0 +1,17 @@
+# cmake -DIMAGES="id=path=size,..." -DSTAMP=file -P CheckImageSizes.cmake
+# Stops the build when a generated image has not exactly its size.
+string(REPLACE "," ";" IMAGES "${IMAGES}")
+foreach(entry IN LISTS IMAGES)
+  string(REPLACE "=" ";" parts "${entry}")
+  list(GET parts 0 id)
+  list(GET parts 1 file)
+  list(GET parts 2 expected)
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "image ${id}: ${file} is missing")
+  endif()
+  file(SIZE ${file} size)
+  if(NOT size EQUAL expected)
+    message(FATAL_ERROR "image ${id}: ${file} has ${size} bytes, expected ${expected}")
+  endif()
+endforeach()
+file(TOUCH ${STAMP})

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds QZB and runs every test: the Release build (slow tests included) and the
+# AddressSanitizer + UndefinedBehaviorSanitizer build (slow tests left out there).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+cmake --preset release
+cmake --build --preset release
+ctest --preset release --output-on-failure -j2
+
+cmake --preset sanitize
+cmake --build --preset sanitize
+ctest --preset sanitize --output-on-failure -j2 -LE slow

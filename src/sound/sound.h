@@ -1,0 +1,22 @@
+// The sound chip (FM, SSG, ADPCM-A/B, two timers) and the slicing of the sound CPU against its
+// timer events; renders the audio ring up to the current emulated time.
+// Touches: machine.sound_timing, machine.audio_ring, the chip's own record, the sound CPU core
+// through its calls, machine.settings.audio_flags.
+#pragma once
+#include <cstdint>
+
+using TimerCallback = void (*)(int index, int32_t count);
+
+void ssg_reset();
+int chip_initialise(int32_t clock, int32_t rate, const uint8_t* adpcm_a_rom, const uint8_t* adpcm_b_rom,
+                    uint32_t adpcm_a_length, uint32_t adpcm_b_length, TimerCallback callback);
+void chip_free();
+// The timer callback the machine hands to chip_initialise.
+void sound_timer_callback(int index, int32_t count);
+// Sets the sound CPU clock constants (done at the machine reset when sound is on).
+void set_sound_clocks();
+// Empties the event queue and restarts sound time at 0.
+void sound_timeline_reset();
+// Runs the sound CPU up to `target` cycles of the current frame, interleaved with timer events.
+void run_sound_cpu(int32_t target, bool end_of_frame);
+void audio_render_to_now(int32_t min_pending, bool end_of_frame);
