@@ -20,3 +20,13 @@ inline constexpr uint32_t SOUND_CPU_RUN_OK = 0x80000000u;
 
 void sound_cpu_set_context(const SoundCpuContext* context);
 void sound_cpu_reset();
+// Runs for `cycles` T-states (plus the carried-over remainder). Returns SOUND_CPU_RUN_OK, or the
+// position of an opcode the tables do not implement.
+uint32_t sound_cpu_run(int32_t cycles);
+// T-states executed by the current or last run; a non-zero `clear` then zeroes the counters.
+int32_t sound_cpu_elapsed(int clear);
+// Called from a port routine: the run stops at the next check, elapsed still counts what ran.
+void sound_cpu_release_slice();
+int sound_cpu_interrupt(int data); // 0 when accepted, 1 when interrupts are disabled
+int sound_cpu_nmi();
+void sound_cpu_set_irq_line(int level);

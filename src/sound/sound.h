@@ -7,6 +7,10 @@
 
 using TimerCallback = void (*)(int index, int32_t count);
 
+// The chip's four ports as the sound CPU reaches them (ports 4-7 of its port map).
+void chip_write(int port, uint8_t value);
+uint8_t chip_read(int port);
+
 void ssg_reset();
 int chip_initialise(int32_t clock, int32_t rate, const uint8_t* adpcm_a_rom, const uint8_t* adpcm_b_rom,
                     uint32_t adpcm_a_length, uint32_t adpcm_b_length, TimerCallback callback);

@@ -1,6 +1,8 @@
 // Stand-in until the sound chip lands.
 #include "sound/sound.h"
 
+void chip_write(int, uint8_t) {}
+uint8_t chip_read(int) { return 0; }
 void ssg_reset() {}
 int chip_initialise(int32_t, int32_t, const uint8_t*, const uint8_t*, uint32_t, uint32_t, TimerCallback) { return 1; }
 void chip_free() {}

@@ -6,6 +6,34 @@
 #pragma once
 #include <cstdint>
 
+// Page 0x3C of the main CPU's map: the video chip's registers (the low 16 bits of the address
+// select the register).
+uint32_t video_register_read_word(uint32_t address);
+uint32_t video_register_read_long(uint32_t address);
+void video_register_write_word(uint32_t address, uint32_t value);
+void video_register_write_long(uint32_t address, uint32_t value);
+
+// After each main CPU frame run: auto-animation and the busy-wait patch.
 void video_frame_tick();
+
+// Drawing one frame into the frame buffer, in the frame driver's order.
+// 16-bit host format: convert_all_palettes (bank changed) or convert_dirty_palettes, then
+// render_sprites, render_fix_layer.
+// 8-bit host format: (bank changed: reset_kept_palettes), collect_sprite_palettes,
+// collect_fix_palettes, allocate_host_palette, render_sprites, render_fix_layer; the host palette
+// entries that changed are machine.host.display.entries[palette_changed_low ..
+// palette_changed_high] (palette_changed_high 0: none).
+void convert_all_palettes();
+void convert_dirty_palettes();
+void reset_kept_palettes();
+void collect_sprite_palettes();
+void collect_fix_palettes();
+void allocate_host_palette();
+void render_sprites();
+void render_fix_layer();
+
+// The host display changed its pixel format: rebuild the colour conversion for it.
+void video_use_format_16(uint32_t red_mask, uint32_t green_mask, uint32_t blue_mask);
+void video_use_format_8();
 // Classifies every fix tile of both banks into the fix flag table (all transparent / all opaque).
 void compute_fix_flags();

@@ -17,4 +17,7 @@ struct VideoState {
     uint8_t animation_counter_b = 0;
     uint32_t raster_timer = 0;
     uint32_t first_visible_row = FIRST_VISIBLE_ROW;
+    // 8-bit host format: the range of host palette entries changed by the last drawn frame.
+    int32_t palette_changed_low = 0;
+    int32_t palette_changed_high = 0;
 };
