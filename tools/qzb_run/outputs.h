@@ -8,7 +8,7 @@
 std::vector<uint8_t> visible_picture_rgb();
 bool write_png(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
 bool write_wav(const std::string& path, const std::vector<uint8_t>& samples, int rate, int channels, int bits);
-// Work RAM, backup RAM and video RAM, 64 KiB each, in the 68000's byte order.
+// Work RAM and backup RAM (64 KiB each) and video RAM (128 KiB), in the 68000's byte order.
 bool write_ram_dump(const std::string& path);
 
 // 64-bit FNV-1a, continued from `hash`.
