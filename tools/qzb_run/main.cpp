@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,17 @@ long resident_kib() {
     return -1;
 }
 
+// Random play: each player's bound keys and the start/select keys, a new choice every 4 to 19
+// frames, each key held with probability 1/4.
+std::vector<uint8_t> random_keys(std::mt19937& rng) {
+    std::vector<uint8_t> candidates = {0x02, 0x03, 0x04, 0x05};
+    for (const auto& block : machine.settings.bindings) candidates.insert(candidates.end(), block, block + 8);
+    std::vector<uint8_t> held;
+    for (uint8_t code : candidates)
+        if (code != 0x01 && rng() % 4 == 0) held.push_back(code);
+    return held;
+}
+
 void hold_keys(const std::vector<uint8_t>& keys) {
     uint8_t state[256] = {};
     for (uint8_t code : keys) state[code] = 0x80;
@@ -122,10 +134,16 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> sound;
     uint64_t picture_hash = 0;
     size_t next_step = 0;
+    std::mt19937 rng(options.random_input_seed.value_or(0));
+    long next_random_change = 0;
     Clock::time_point first_frame_done{};
     const Clock::time_point frames_started = Clock::now();
     for (long frame = 0; frame < options.frames; ++frame) {
         while (next_step < script.size() && script[next_step].frame <= frame) hold_keys(script[next_step++].keys);
+        if (options.random_input_seed && frame == next_random_change) {
+            hold_keys(random_keys(rng));
+            next_random_change = frame + 4 + static_cast<long>(rng() % 16);
+        }
         if (!machine.menu.menu_open) emulate_frame();
         draw_frame();
         if (frame == 0) first_frame_done = Clock::now();

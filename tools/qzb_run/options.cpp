@@ -27,6 +27,8 @@ const char* usage_text() {
            "  --rom-dir DIR       use the images DIR/102.bin, DIR/104.bin ... DIR/109.bin\n"
            "  --input FILE        held keys per frame: lines 'FRAME KEY KEY ...', each line holding its\n"
            "                      keys (names as in the key definition menu) from FRAME until the next line\n"
+           "  --random-input SEED hold random player keys (directions, buttons, start, select),\n"
+           "                      changing every few frames; never ESCAPE\n"
            "  --png FILE          the visible 304x224 picture of the last frame; with a %d in FILE and\n"
            "  --png-every N       of every Nth frame, the frame number in the name\n"
            "  --png-scaled FILE   the last frame as the current scaler draws it on the display\n"
@@ -70,6 +72,13 @@ bool parse_options(int argc, char** argv, RunOptions* o, std::string* error) {
                 return false;
             }
             o->png_every = n;
+        } else if (arg == "--random-input") {
+            if (!value(&v)) return false;
+            if (!parse_number(v, 0, 0xFFFFFFFFL, &n)) {
+                *error = "qzb-run: --random-input takes a seed number, not '" + std::string(v) + "'";
+                return false;
+            }
+            o->random_input_seed = static_cast<uint32_t>(n);
         } else if (arg == "--video-flags" || arg == "--audio-flags") {
             if (!value(&v)) return false;
             if (!parse_number(v, 0, 0xFFFF, &n)) {
@@ -98,6 +107,10 @@ bool parse_options(int argc, char** argv, RunOptions* o, std::string* error) {
             *error = "qzb-run: unknown option '" + arg + "' (see --help)";
             return false;
         }
+    }
+    if (o->random_input_seed && !o->input_script.empty()) {
+        *error = "qzb-run: --input and --random-input exclude each other";
+        return false;
     }
     if (o->png_every > 0 && o->png.find('%') == std::string::npos) {
         *error = "qzb-run: --png-every needs a %d in the --png file name";

@@ -8,6 +8,7 @@ struct RunOptions {
     long frames = 600;
     std::string rom_dir;
     std::string input_script;
+    std::optional<uint32_t> random_input_seed; // random play: new held keys every few frames
     std::string png;          // may hold "%d" (or a printf form like "%05d") for the frame number
     long png_every = 0;       // with a pattern: every Nth frame; 0 = the last frame only
     std::string png_scaled;
