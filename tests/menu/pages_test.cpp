@@ -245,7 +245,9 @@ const ValueCase VALUE_CASES[] = {
 INSTANTIATE_TEST_SUITE_P(Menu, MenuValueText, ::testing::ValuesIn(VALUE_CASES),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MenuVideoPage, SelectedItemAndTitleColours) {
+using MenuPageDrawing = MenuTest;
+
+TEST_F(MenuPageDrawing, SelectedItemAndTitleColours) {
     solid_font();
     menu_enter();
     page_main();
@@ -253,6 +255,18 @@ TEST_F(MenuVideoPage, SelectedItemAndTitleColours) {
     EXPECT_EQ(pixel16(128, 57), ramps[0][0]) << "title";
     EXPECT_EQ(pixel16(128, 97), ramps[2][0]) << "selected item";
     EXPECT_EQ(pixel16(140, 117 + 15), ramps[1][0]) << "other item, last row";
+}
+
+TEST_F(MenuPageDrawing, KeyNameOfTheAwaitedItemIsHighlighted) {
+    solid_font();
+    menu_enter();
+    run_keys("ENTER . DOWN . DOWN . ENTER . RIGHT . ENTER ENTER");
+    ASSERT_EQ(machine.menu.menu_cursor, 28) << "waiting for player 2's UP key";
+    page_keyboard();
+    const auto& ramps = machine.menu.ramps;
+    EXPECT_EQ(pixel16(247, 47), ramps[2][0]) << "awaited key name";
+    EXPECT_EQ(pixel16(165, 47), ramps[1][0]) << "its label";
+    EXPECT_EQ(pixel16(100, 47), ramps[1][0]) << "player 1's key name";
 }
 
 } // namespace
