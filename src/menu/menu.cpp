@@ -62,11 +62,13 @@ void page_quit() {
     save_write();
 }
 
-void page_resume() { menu_leave(); }
+void page_resume() {
+    menu_leave();
+}
 
 using PageRoutine = void (*)();
-constexpr PageRoutine PAGES[PAGE_COUNT] = {page_main,  page_controls, page_video, page_audio,
-                                           page_quit,  page_resume,   page_keyboard};
+constexpr PageRoutine PAGES[PAGE_COUNT] = {page_main, page_controls, page_video,   page_audio,
+                                           page_quit, page_resume,   page_keyboard};
 
 } // namespace
 

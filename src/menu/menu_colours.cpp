@@ -15,12 +15,14 @@ namespace {
 // Palette entries 1..32 in 8-bit format, 6-bit red, green, blue: a grey ramp (titles), a red
 // ramp running to white (items), a yellow ramp running to white (selected item) and eight dark
 // blues (the dimmed picture).
+// clang-format off
 constexpr uint8_t MENU_PALETTE[32][3] = {
     {42, 42, 42}, {45, 45, 45}, {48, 48, 48}, {51, 51, 51}, {54, 54, 54}, {57, 57, 57}, {60, 60, 60}, {63, 63, 63},
     {63, 7, 7},   {63, 15, 15}, {63, 23, 23}, {63, 31, 31}, {63, 39, 39}, {63, 47, 47}, {63, 55, 55}, {63, 63, 63},
     {63, 63, 7},  {63, 63, 15}, {63, 63, 23}, {63, 63, 31}, {63, 63, 39}, {63, 63, 47}, {63, 63, 55}, {63, 63, 63},
     {0, 0, 0},    {0, 0, 3},    {0, 0, 6},    {0, 0, 9},    {0, 0, 12},   {0, 0, 15},   {0, 0, 18},   {0, 0, 21},
 };
+// clang-format on
 constexpr int MENU_PALETTE_FIRST = 1;
 constexpr int DIM_SHADES_FIRST = 25;
 
@@ -34,7 +36,8 @@ uint32_t channel_value(int channel, uint32_t n) {
 void build_colours_16() {
     MenuState& menu = machine.menu;
     const DisplayContext& display = machine.host.display;
-    const uint32_t masks[3] = {display.red_mask & 0xFFFF, display.green_mask & 0xFFFF, display.blue_mask & 0xFFFF};
+    const uint32_t masks[3] = {display.red_mask & 0xFFFF, display.green_mask & 0xFFFF,
+                               display.blue_mask & 0xFFFF};
     for (int c = 0; c < 3; ++c) {
         menu.channel_mask[c] = masks[c];
         // A channel narrower than four bits keeps its bits in place (shift 0) rather than
@@ -43,7 +46,8 @@ void build_colours_16() {
     }
     for (uint32_t k = 0; k < 8; ++k) {
         const uint32_t grey = channel_value(0, 24 + k) | channel_value(1, 24 + k) | channel_value(2, 24 + k);
-        const uint32_t red = channel_value(0, 31) | channel_value(1, 17 + 2 * k) | channel_value(2, 17 + 2 * k);
+        const uint32_t red =
+            channel_value(0, 31) | channel_value(1, 17 + 2 * k) | channel_value(2, 17 + 2 * k);
         const uint32_t yellow = channel_value(0, 31) | channel_value(1, 31) | channel_value(2, 17 + 2 * k);
         menu.ramps[COLOUR_TITLE][k] = static_cast<uint16_t>(grey);
         menu.ramps[COLOUR_ITEM][k] = static_cast<uint16_t>(red);
@@ -55,7 +59,8 @@ void build_colours_8() {
     MenuState& menu = machine.menu;
     uint8_t(&entries)[256][4] = machine.host.display.entries;
     for (int ramp = 0; ramp < 3; ++ramp)
-        for (int k = 0; k < 8; ++k) menu.ramps[ramp][k] = static_cast<uint16_t>(MENU_PALETTE_FIRST + 8 * ramp + k);
+        for (int k = 0; k < 8; ++k)
+            menu.ramps[ramp][k] = static_cast<uint16_t>(MENU_PALETTE_FIRST + 8 * ramp + k);
 
     // Rebuilding while the menu's colours are already in place must not take them for the game's.
     if (!menu.game_entries_held) {
@@ -67,7 +72,8 @@ void build_colours_8() {
         menu.dim[i] = static_cast<uint8_t>(sum / 3 / 32 + DIM_SHADES_FIRST);
         // Entry i + 1 becomes the menu's colour before its own dim value is taken.
         if (i < 32)
-            for (int c = 0; c < 3; ++c) entries[i + 1][c] = static_cast<uint8_t>(MENU_PALETTE[i][c] << 2);
+            for (int c = 0; c < 3; ++c)
+                entries[i + 1][c] = static_cast<uint8_t>(MENU_PALETTE[i][c] << 2);
     }
     menu_host.palette_upload(MENU_PALETTE_FIRST, 32);
 }
@@ -93,7 +99,8 @@ void menu_dim_picture() {
     if (frame_is_8bit()) {
         for (int y = top; y < top + PICTURE_HEIGHT; ++y) {
             uint8_t* row = frame + y * FRAME_ROW_BYTES + PICTURE_LEFT;
-            for (int x = 0; x < PICTURE_WIDTH; ++x) row[x] = menu.dim[row[x]];
+            for (int x = 0; x < PICTURE_WIDTH; ++x)
+                row[x] = menu.dim[row[x]];
         }
         return;
     }
@@ -103,7 +110,8 @@ void menu_dim_picture() {
             uint16_t pixel;
             std::memcpy(&pixel, row + 2 * x, 2);
             uint32_t sum = 0;
-            for (int c = 0; c < 3; ++c) sum += (pixel & menu.channel_mask[c]) >> menu.channel_shift[c];
+            for (int c = 0; c < 3; ++c)
+                sum += (pixel & menu.channel_mask[c]) >> menu.channel_shift[c];
             const uint16_t dimmed = static_cast<uint16_t>((sum / 8) << menu.channel_shift[2]);
             std::memcpy(row + 2 * x, &dimmed, 2);
         }

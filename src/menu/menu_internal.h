@@ -21,12 +21,18 @@ inline constexpr int GLYPH_UPPER = 4096 + 256; // upper half of a 16-row glyph
 inline constexpr int GLYPH_LOWER = 4096 + 512; // lower half
 inline constexpr uint8_t GLYPH_BACKGROUND = 2;
 
-inline bool frame_is_8bit() { return (machine.settings.video_flags & VF_8BIT) != 0; }
+inline bool frame_is_8bit() {
+    return (machine.settings.video_flags & VF_8BIT) != 0;
+}
 
-inline bool nav(NavEvent event) { return machine.menu.events[event] != 0; }
+inline bool nav(NavEvent event) {
+    return machine.menu.events[event] != 0;
+}
 
 // Colour index of an item: selected or not.
-inline int item_colour(int item) { return machine.menu.menu_cursor == item ? COLOUR_SELECTED : COLOUR_ITEM; }
+inline int item_colour(int item) {
+    return machine.menu.menu_cursor == item ? COLOUR_SELECTED : COLOUR_ITEM;
+}
 
 inline void menu_go(uint32_t page, int32_t cursor) {
     machine.menu.menu_page = page;
@@ -45,8 +51,12 @@ struct PageText {
 };
 
 // Cursor moves with wrap-around within 0..last.
-inline int32_t cursor_up(int32_t cursor, int32_t last) { return cursor <= 0 || cursor > last ? last : cursor - 1; }
-inline int32_t cursor_down(int32_t cursor, int32_t last) { return cursor >= last || cursor < 0 ? 0 : cursor + 1; }
+inline int32_t cursor_up(int32_t cursor, int32_t last) {
+    return cursor <= 0 || cursor > last ? last : cursor - 1;
+}
+inline int32_t cursor_down(int32_t cursor, int32_t last) {
+    return cursor >= last || cursor < 0 ? 0 : cursor + 1;
+}
 
 // Draws a page's title and its items 0..count-1, the selected one highlighted.
 void draw_page(const PageText& title, const PageText* items, int count);

@@ -34,12 +34,12 @@ struct MenuState {
     int32_t menu_open = 0;
     uint32_t menu_page = PAGE_MAIN;
     int32_t menu_cursor = 0;
-    int32_t menu_volume = 0;  // the main volume while the menu is open (the sound itself is muted)
-    uint32_t video_edit = 0;  // working copy of VideoFlags on the video page
-    uint32_t audio_edit = 0;  // working copy of AudioFlags on the audio page
+    int32_t menu_volume = 0;         // the main volume while the menu is open (the sound itself is muted)
+    uint32_t video_edit = 0;         // working copy of VideoFlags on the video page
+    uint32_t audio_edit = 0;         // working copy of AudioFlags on the audio page
     uint8_t events[NAV_COUNT] = {};  // 1 for the one frame after the control was pressed
     uint8_t latches[NAV_COUNT] = {}; // 1 = armed: the control was seen released
-    uint8_t waiting_release = 0;            // keyboard page: every key was seen up after ENTER
+    uint8_t waiting_release = 0;     // keyboard page: every key was seen up after ENTER
 
     // Per colour index, the colour of each of the 8 glyph rows: palette indexes in 8-bit
     // format, host pixels in 16-bit format.

@@ -23,7 +23,9 @@ void put_pixel(uint8_t* frame, int x, int y, uint32_t colour) {
     }
 }
 
-const uint8_t* glyph_tile(int tile) { return machine.roms.fix_rom_base + 64 * tile; }
+const uint8_t* glyph_tile(int tile) {
+    return machine.roms.fix_rom_base + 64 * tile;
+}
 
 // One 8x8 tile at (x, y): background pixels take `background` unless keep_background, every
 // other pixel the colour of its row.
@@ -50,7 +52,9 @@ void draw_ramp_glyph(uint8_t* frame, uint8_t code, int x, int y, const uint16_t 
     draw_tile(frame, GLYPH_LOWER + code, x, y + 8, lower, 0, true);
 }
 
-bool can_draw() { return machine.app.work_block != nullptr && machine.roms.fix_rom_base != nullptr; }
+bool can_draw() {
+    return machine.app.work_block != nullptr && machine.roms.fix_rom_base != nullptr;
+}
 
 } // namespace
 
@@ -74,7 +78,8 @@ void draw_text_fixed(const char* text, int x, int y, uint32_t colour_a, uint32_t
         colour_b &= 0xFF;
     }
     uint32_t foreground[8];
-    for (uint32_t& colour : foreground) colour = colour_a;
+    for (uint32_t& colour : foreground)
+        colour = colour_a;
     uint8_t* frame = machine.app.work_block;
     for (int i = 0; text[i] != '\0'; ++i) {
         const uint8_t code = static_cast<uint8_t>(text[i]);

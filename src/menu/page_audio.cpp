@@ -112,12 +112,23 @@ void page_audio() {
     }
     if (nav(NAV_ENTER)) {
         switch (cursor) {
-        case 0: cursor = VALUE_VOLUME; break;
-        case 1: cursor = VALUE_QUALITY; break;
-        case 2: apply(); return;
-        case VALUE_VOLUME: cursor = 0; break;
-        case VALUE_QUALITY: cursor = 1; break;
-        default: break;
+        case 0:
+            cursor = VALUE_VOLUME;
+            break;
+        case 1:
+            cursor = VALUE_QUALITY;
+            break;
+        case 2:
+            apply();
+            return;
+        case VALUE_VOLUME:
+            cursor = 0;
+            break;
+        case VALUE_QUALITY:
+            cursor = 1;
+            break;
+        default:
+            break;
         }
     }
     if (nav(NAV_ESCAPE)) apply();

@@ -20,17 +20,23 @@ constexpr const char* LABELS[2][ITEMS_PER_PLAYER] = {
 constexpr int LABEL_X[2] = {18, 165};
 constexpr int KEY_NAME_X[2] = {100, 247};
 
-int row_y(int row) { return 47 + 20 * row; }
+int row_y(int row) {
+    return 47 + 20 * row;
+}
 
 // The byte of the binding block a row sets: rows UP, DOWN, LEFT, RIGHT are bytes 7, 6, 5, 4,
 // rows BTN A..D bytes 0..3.
-int binding_byte(int row) { return row < 4 ? 7 - row : row - 4; }
+int binding_byte(int row) {
+    return row < 4 ? 7 - row : row - 4;
+}
 
 uint8_t& binding_of(int item) {
     return machine.settings.bindings[item / ITEMS_PER_PLAYER][binding_byte(item % ITEMS_PER_PLAYER)];
 }
 
-bool waiting(int32_t cursor) { return cursor >= WAITING_BASE && cursor < WAITING_BASE + BACK_ITEM; }
+bool waiting(int32_t cursor) {
+    return cursor >= WAITING_BASE && cursor < WAITING_BASE + BACK_ITEM;
+}
 
 void draw_keyboard_page() {
     const int32_t cursor = machine.menu.menu_cursor;
@@ -79,13 +85,18 @@ void page_keyboard() {
     if (waiting(cursor) && take_key()) return;
 
     if (nav(NAV_UP)) {
-        if (cursor == 0) cursor = BACK_ITEM;
-        else if (cursor > 0 && cursor <= BACK_ITEM) cursor -= 1;
+        if (cursor == 0)
+            cursor = BACK_ITEM;
+        else if (cursor > 0 && cursor <= BACK_ITEM)
+            cursor -= 1;
     }
     if (nav(NAV_DOWN)) {
-        if (cursor == ITEMS_PER_PLAYER - 1 || cursor == BACK_ITEM - 1) cursor = BACK_ITEM;
-        else if (cursor == BACK_ITEM) cursor = 0;
-        else if (cursor >= 0 && cursor < BACK_ITEM) cursor += 1;
+        if (cursor == ITEMS_PER_PLAYER - 1 || cursor == BACK_ITEM - 1)
+            cursor = BACK_ITEM;
+        else if (cursor == BACK_ITEM)
+            cursor = 0;
+        else if (cursor >= 0 && cursor < BACK_ITEM)
+            cursor += 1;
     }
     if (nav(NAV_LEFT) && cursor >= ITEMS_PER_PLAYER && cursor < BACK_ITEM) cursor -= ITEMS_PER_PLAYER;
     if (nav(NAV_RIGHT) && cursor >= 0 && cursor < ITEMS_PER_PLAYER) cursor += ITEMS_PER_PLAYER;

@@ -9,7 +9,8 @@ namespace {
 
 constexpr PageText MAIN_TITLE = {"SETTINGS", 128, 57};
 constexpr PageText MAIN_ITEMS[] = {
-    {"CONTROLS", 128, 97}, {"VIDEO", 140, 117}, {"AUDIO", 140, 137}, {"QUIT GAME", 124, 167}, {"RESUME GAME", 116, 187},
+    {"CONTROLS", 128, 97},   {"VIDEO", 140, 117},       {"AUDIO", 140, 137},
+    {"QUIT GAME", 124, 167}, {"RESUME GAME", 116, 187},
 };
 constexpr int MAIN_LAST = 4;
 
@@ -25,19 +26,24 @@ constexpr uint32_t DEVICE_JOYSTICK = 0x20000;
 // Device names by the low two bits of a device code. Code 3 names no device the input reads (it
 // drives a player by the keyboard alone), so it shows as the keyboard instead of reading past
 // the table.
-constexpr PageText DEVICE_NAMES[4] = {{"KEYBOARD", 196, 0}, {"JOYSTICK1", 192, 0}, {"JOYSTICK2", 192, 0},
-                                      {"KEYBOARD", 196, 0}};
+constexpr PageText DEVICE_NAMES[4] = {
+    {"KEYBOARD", 196, 0}, {"JOYSTICK1", 192, 0}, {"JOYSTICK2", 192, 0}, {"KEYBOARD", 196, 0}};
 
 // Position of a device code in the cycle keyboard, joystick 1 .. N: a stored 0x20000 (no
 // joystick) counts as the keyboard.
-int device_position(uint32_t code) { return (code & DEVICE_JOYSTICK) != 0 ? static_cast<int>(code & 3) : 0; }
+int device_position(uint32_t code) {
+    return (code & DEVICE_JOYSTICK) != 0 ? static_cast<int>(code & 3) : 0;
+}
 
-uint32_t device_code_at(int position) { return position == 0 ? DEVICE_KEYBOARD : DEVICE_JOYSTICK + position; }
+uint32_t device_code_at(int position) {
+    return position == 0 ? DEVICE_KEYBOARD : DEVICE_JOYSTICK + position;
+}
 
 void change_device(int player, int joysticks) {
     uint32_t& code = machine.settings.device_code[player];
     int position = device_position(code);
-    if (nav(NAV_UP) || nav(NAV_LEFT)) position = position == 0 ? joysticks : std::min(position - 1, joysticks);
+    if (nav(NAV_UP) || nav(NAV_LEFT))
+        position = position == 0 ? joysticks : std::min(position - 1, joysticks);
     if (nav(NAV_DOWN) || nav(NAV_RIGHT)) position = position >= joysticks ? 0 : position + 1;
     code = device_code_at(position);
 }
@@ -46,7 +52,8 @@ void change_device(int player, int joysticks) {
 
 void draw_page(const PageText& title, const PageText* items, int count) {
     menu_text(title.text, title.x, title.y, COLOUR_TITLE);
-    for (int i = 0; i < count; ++i) menu_text(items[i].text, items[i].x, items[i].y, item_colour(i));
+    for (int i = 0; i < count; ++i)
+        menu_text(items[i].text, items[i].x, items[i].y, item_colour(i));
 }
 
 void page_main() {
@@ -86,13 +93,26 @@ void page_controls() {
     }
     if (nav(NAV_ENTER)) {
         switch (cursor) {
-        case 0: cursor = 4; break;
-        case 1: cursor = 5; break;
-        case 2: menu_go(PAGE_KEYBOARD, 0); return;
-        case 3: menu_go(PAGE_MAIN, 0); return;
-        case 4: cursor = 0; break;
-        case 5: cursor = 1; break;
-        default: break;
+        case 0:
+            cursor = 4;
+            break;
+        case 1:
+            cursor = 5;
+            break;
+        case 2:
+            menu_go(PAGE_KEYBOARD, 0);
+            return;
+        case 3:
+            menu_go(PAGE_MAIN, 0);
+            return;
+        case 4:
+            cursor = 0;
+            break;
+        case 5:
+            cursor = 1;
+            break;
+        default:
+            break;
         }
     }
     if (nav(NAV_ESCAPE)) menu_go(PAGE_MAIN, 0);

@@ -64,7 +64,8 @@ void draw_values() {
     const PageText quality = q == SHARP  ? PageText{"HIGH (SHARP)", 168, 117}
                              : q == SOFT ? PageText{"HIGH (SOFT)", 172, 117}
                                          : PageText{"LOW", 204, 117};
-    const PageText vsync = (flags & VF_VSYNC) ? PageText{"ENABLED", 188, 137} : PageText{"DISABLED", 184, 137};
+    const PageText vsync =
+        (flags & VF_VSYNC) ? PageText{"ENABLED", 188, 137} : PageText{"DISABLED", 184, 137};
     menu_text(depth.text, depth.x, depth.y, item_colour(VALUE_DEPTH));
     menu_text(quality.text, quality.x, quality.y, item_colour(VALUE_QUALITY));
     menu_text(vsync.text, vsync.x, vsync.y, item_colour(VALUE_VSYNC));
@@ -129,17 +130,30 @@ void page_video() {
     }
     if (nav(NAV_ENTER)) {
         switch (cursor) {
-        case 0: cursor = VALUE_DEPTH; break;
-        case 1: cursor = VALUE_QUALITY; break;
-        case 2: cursor = VALUE_VSYNC; break;
-        case 3: apply(); return;
+        case 0:
+            cursor = VALUE_DEPTH;
+            break;
+        case 1:
+            cursor = VALUE_QUALITY;
+            break;
+        case 2:
+            cursor = VALUE_VSYNC;
+            break;
+        case 3:
+            apply();
+            return;
         case VALUE_DEPTH:
             cursor = 0;
             menu.video_edit = without_soft_in_8bit(menu.video_edit);
             break;
-        case VALUE_QUALITY: cursor = 1; break;
-        case VALUE_VSYNC: cursor = 2; break;
-        default: break;
+        case VALUE_QUALITY:
+            cursor = 1;
+            break;
+        case VALUE_VSYNC:
+            cursor = 2;
+            break;
+        default:
+            break;
         }
     }
     if (nav(NAV_ESCAPE)) apply();

@@ -18,7 +18,9 @@ struct Ramp16Case {
     uint16_t white_dimmed;   // ... behind the menu
 };
 
-void PrintTo(const Ramp16Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Ramp16Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuRamps16 : public MenuTest, public ::testing::WithParamInterface<Ramp16Case> {};
 
@@ -87,7 +89,8 @@ TEST_F(MenuColours, EightBitMenuPaletteAndDimTable) {
 
     const MenuState& menu = machine.menu;
     for (int ramp = 0; ramp < 3; ++ramp)
-        for (int k = 0; k < 8; ++k) EXPECT_EQ(menu.ramps[ramp][k], 1 + 8 * ramp + k);
+        for (int k = 0; k < 8; ++k)
+            EXPECT_EQ(menu.ramps[ramp][k], 1 + 8 * ramp + k);
     EXPECT_EQ(entry(1), (std::vector<uint8_t>{168, 168, 168}));
     EXPECT_EQ(entry(8), (std::vector<uint8_t>{252, 252, 252}));
     EXPECT_EQ(entry(9), (std::vector<uint8_t>{252, 28, 28}));
@@ -169,7 +172,8 @@ TEST_F(MenuText, ClipsAtTheFrameBufferEdges) {
     menu_text("AA", -12, -4, 2);
     EXPECT_EQ(pixel16(509, 1016), machine.menu.ramps[2][0]);
     for (int y = 1016; y < 1024; ++y)
-        for (int x = 0; x < 16; ++x) EXPECT_EQ(pixel16(x, y), 0) << "wrapped into the next row at " << x << "," << y;
+        for (int x = 0; x < 16; ++x)
+            EXPECT_EQ(pixel16(x, y), 0) << "wrapped into the next row at " << x << "," << y;
     EXPECT_TRUE(std::equal(after.begin(), after.end(), machine.app.work_block + FRAME_BUFFER_BYTES))
         << "wrote past the frame buffer";
     EXPECT_EQ(pixel16(1, 0), machine.menu.ramps[2][4]);
@@ -183,7 +187,9 @@ struct FixedTextCase {
     uint16_t foreground, background; // as stored in the frame buffer
 };
 
-void PrintTo(const FixedTextCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FixedTextCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuFixedText : public MenuTest, public ::testing::WithParamInterface<FixedTextCase> {};
 
@@ -193,7 +199,8 @@ TEST_P(MenuFixedText, DrawsTheBankWithBothColours) {
     const FixedTextCase& c = GetParam();
     if (c.eight_bit) machine.settings.video_flags = VF_8BIT;
     for (int bank = 0; bank < 3; ++bank)
-        for (int r = 0; r < 8; ++r) tile(4096 + 256 * bank + 'L')[8 * r + bank] = 3;
+        for (int r = 0; r < 8; ++r)
+            tile(4096 + 256 * bank + 'L')[8 * r + bank] = 3;
     draw_text_fixed("L", 240, 194, c.colour_a, c.colour_b, c.two_rows);
 
     auto at = [&](int x, int y) -> uint16_t { return c.eight_bit ? pixel8(x, y) : pixel16(x, y); };

@@ -29,14 +29,18 @@ int fake_audio_restart(int) {
     return (machine.settings.audio_flags & fake.refused_audio_bits) == 0;
 }
 
-void fake_audio_set_volume(int32_t volume) { fake.volumes.push_back(volume); }
+void fake_audio_set_volume(int32_t volume) {
+    fake.volumes.push_back(volume);
+}
 
 int fake_palette_upload(int first, int count) {
     fake.uploads.emplace_back(first, count);
     return 1;
 }
 
-int fake_joystick_count() { return fake.joysticks; }
+int fake_joystick_count() {
+    return fake.joysticks;
+}
 
 uint8_t key_code(const std::string& name) {
     static const std::pair<const char*, uint8_t> NAMES[] = {
@@ -67,17 +71,20 @@ void MenuTest::TearDown() {
 }
 
 void MenuTest::solid_glyph(uint8_t code) {
-    for (int base : {4096, 4096 + 256, 4096 + 512}) std::memset(tile(base + code), 1, 64);
+    for (int base : {4096, 4096 + 256, 4096 + 512})
+        std::memset(tile(base + code), 1, 64);
 }
 
 void MenuTest::solid_font() {
-    for (int c = 0; c < 256; ++c) solid_glyph(static_cast<uint8_t>(c));
+    for (int c = 0; c < 256; ++c)
+        solid_glyph(static_cast<uint8_t>(c));
 }
 
 void MenuTest::run_keys(const std::string& sequence) {
     std::istringstream frames(sequence);
     std::vector<std::string> states;
-    for (std::string state; frames >> state;) states.push_back(state);
+    for (std::string state; frames >> state;)
+        states.push_back(state);
     states.push_back(".");
     states.push_back(".");
     for (const std::string& state : states) {
@@ -85,7 +92,8 @@ void MenuTest::run_keys(const std::string& sequence) {
         std::memset(fake.keys, 0, sizeof fake.keys);
         if (state != ".") {
             std::istringstream keys(state);
-            for (std::string key; std::getline(keys, key, '+');) fake.keys[key_code(key)] = 0x80;
+            for (std::string key; std::getline(keys, key, '+');)
+                fake.keys[key_code(key)] = 0x80;
         }
         menu_frame();
     }
@@ -97,7 +105,9 @@ uint16_t MenuTest::pixel16(int x, int y) const {
     return value;
 }
 
-uint8_t MenuTest::pixel8(int x, int y) const { return machine.app.work_block[1024 * y + x]; }
+uint8_t MenuTest::pixel8(int x, int y) const {
+    return machine.app.work_block[1024 * y + x];
+}
 
 void MenuTest::set_pixel16(int x, int y, uint16_t value) {
     std::memcpy(machine.app.work_block + 1024 * y + 2 * x, &value, 2);
@@ -105,5 +115,6 @@ void MenuTest::set_pixel16(int x, int y, uint16_t value) {
 
 void MenuTest::fill16(uint16_t value) {
     for (int y = 0; y < 1024; ++y)
-        for (int x = 0; x < 512; ++x) set_pixel16(x, y, value);
+        for (int x = 0; x < 512; ++x)
+            set_pixel16(x, y, value);
 }

@@ -12,9 +12,9 @@
 struct FakeHost {
     uint8_t keys[256] = {};
     int joysticks = 0;
-    uint32_t refused_video_bits = 0; // the display refuses flags holding any of these bits
-    uint32_t refused_audio_bits = 0; // the sound card refuses flags holding any of these bits
-    std::vector<uint32_t> applied_video;  // VideoFlags at each mode selection
+    uint32_t refused_video_bits = 0;       // the display refuses flags holding any of these bits
+    uint32_t refused_audio_bits = 0;       // the sound card refuses flags holding any of these bits
+    std::vector<uint32_t> applied_video;   // VideoFlags at each mode selection
     std::vector<uint32_t> restarted_audio; // AudioFlags at each sound restart
     std::vector<int32_t> volumes;
     std::vector<std::pair<int, int>> uploads;

@@ -19,7 +19,9 @@ struct NavigationCase {
     int32_t cursor;
 };
 
-void PrintTo(const NavigationCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NavigationCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuNavigation : public MenuTest, public ::testing::WithParamInterface<NavigationCase> {};
 
@@ -98,7 +100,9 @@ struct BindingCase {
     int32_t cursor;
 };
 
-void PrintTo(const BindingCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BindingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuBinding : public MenuTest, public ::testing::WithParamInterface<BindingCase> {};
 
@@ -153,7 +157,9 @@ struct DeviceCase {
     uint32_t code;
 };
 
-void PrintTo(const DeviceCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DeviceCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuDevice : public MenuTest, public ::testing::WithParamInterface<DeviceCase> {};
 

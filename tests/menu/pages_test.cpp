@@ -23,7 +23,9 @@ struct QualityCase {
     std::string qualities; // the start and each value after one more press
 };
 
-void PrintTo(const QualityCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const QualityCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuQualityCycle : public MenuTest, public ::testing::WithParamInterface<QualityCase> {};
 
@@ -204,7 +206,9 @@ struct ValueCase {
     int characters;
 };
 
-void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ValueCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuValueText : public MenuTest, public ::testing::WithParamInterface<ValueCase> {};
 
