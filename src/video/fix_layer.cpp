@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "machine.h"
+#include "video/tile_renderers.h"
 #include "video/video.h"
 #include "video/video_internal.h"
 
@@ -26,8 +27,22 @@ int fix_bank_in_use() {
     return -1;
 }
 
+// The plain tile body; a pixel's colour is the low 4 bits of its byte.
 template <typename Pixel>
-void draw_fix_tiles(const Pixel* converted, int64_t visible_row) {
+void draw_fix_tile(const uint8_t* source, const Pixel* palette, uint8_t* line, bool opaque) {
+    for (int y = 0; y < 8; ++y, source += 8, line += FRAME_BUFFER_PITCH) {
+        Pixel* out = reinterpret_cast<Pixel*>(line);
+        if (opaque) {
+            for (int x = 0; x < 8; ++x) out[x] = palette[source[x] & 15];
+        } else {
+            for (int x = 0; x < 8; ++x)
+                if (source[x] != 0) out[x] = palette[source[x] & 15];
+        }
+    }
+}
+
+template <typename Pixel>
+void draw_fix_tiles(const Pixel* converted, int64_t visible_row, void (*draw)(const uint8_t*, const Pixel*, uint8_t*, bool)) {
     int bank = fix_bank_in_use();
     uint8_t* frame = machine.app.work_block;
     if (bank < 0 || frame == nullptr || machine.app.fix_flags == nullptr) return;
@@ -39,19 +54,9 @@ void draw_fix_tiles(const Pixel* converted, int64_t visible_row) {
             uint32_t tile = entry & 0xFFF;
             uint8_t tile_flags = flags[tile];
             if (tile_flags & FIX_TRANSPARENT) continue;
-            const Pixel* palette = converted + 16 * (entry >> 12);
-            const uint8_t* source = tiles + FIX_TILE_BYTES * tile;
             uint8_t* line = frame + (visible_row + 8 * (row - 2)) * FRAME_BUFFER_PITCH +
                             8 * column * sizeof(Pixel);
-            for (int y = 0; y < 8; ++y, source += 8, line += FRAME_BUFFER_PITCH) {
-                Pixel* out = reinterpret_cast<Pixel*>(line);
-                if (tile_flags & FIX_OPAQUE) {
-                    for (int x = 0; x < 8; ++x) out[x] = palette[source[x]];
-                } else {
-                    for (int x = 0; x < 8; ++x)
-                        if (source[x] != 0) out[x] = palette[source[x]];
-                }
-            }
+            draw(tiles + FIX_TILE_BYTES * tile, converted + 16 * (entry >> 12), line, (tile_flags & FIX_OPAQUE) != 0);
         }
     }
 }
@@ -79,11 +84,16 @@ void compute_fix_flags() {
 }
 
 void render_fix_layer() {
-    if (video_format_8bit())
+    if (video_format_8bit()) {
         // The 8-bit picture always starts at row 17, whatever the row setting says.
-        draw_fix_tiles<uint8_t>(machine.video.converted_8, FIRST_VISIBLE_ROW);
-    else
-        draw_fix_tiles<uint16_t>(machine.video.converted_16, frame_visible_row());
+        draw_fix_tiles<uint8_t>(machine.video.converted_8, FIRST_VISIBLE_ROW, &draw_fix_tile<uint8_t>);
+        return;
+    }
+    FixTileRenderer draw = &draw_fix_tile<uint16_t>;
+    uint32_t flags = machine.settings.video_flags;
+    if ((flags & VF_MMX) && !(flags & VF_NOT_FAMILY5) && simd_fix_tile_renderer() != nullptr)
+        draw = simd_fix_tile_renderer();
+    draw_fix_tiles<uint16_t>(machine.video.converted_16, frame_visible_row(), draw);
 }
 
 void collect_fix_palettes() {

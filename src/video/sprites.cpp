@@ -184,9 +184,13 @@ void render_sprites() {
         });
     } else {
         clear_to_backdrop<uint16_t>(v.converted_16[BACKDROP_ENTRY]);
-        walk_sprites(2, [frame, &v](const SpriteTile& t) {
+        const TileRenderer* set = tile_renderers.data();
+        uint32_t flags = machine.settings.video_flags;
+        if ((flags & VF_MMX) && !(flags & VF_NOT_FAMILY5) && simd_tile_renderers() != nullptr)
+            set = simd_tile_renderers();
+        walk_sprites(2, [frame, &v, set](const SpriteTile& t) {
             uint32_t mask = t.horizontal_shrink < 7 ? shrink_masks[t.horizontal_shrink] : 0;
-            tile_renderers[tile_renderer_index(0, t.horizontal_shrink, t.flip)](
+            set[tile_renderer_index(0, t.horizontal_shrink, t.flip)](
                 t.pattern, &v.converted_16[16 * t.palette], frame + t.dest, t.row_flags,
                 t.vertical_mask, mask);
         });

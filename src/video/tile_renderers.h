@@ -18,6 +18,13 @@ using TileRenderer = void (*)(const uint8_t* pattern, const void* palette, uint8
 // group 0 serves horizontal shrink 0-6, group g = 1..9 serves shrink g + 6.
 extern const std::array<TileRenderer, TILE_RENDERER_COUNT> tile_renderers;
 
+// The SIMD set of the 16-bit format, with the same layout and picture as the plain set; null
+// when the host processor cannot run it.
+const TileRenderer* simd_tile_renderers();
+// The same for one 8 x 8 fix tile in the 16-bit format (opaque: every pixel is set).
+using FixTileRenderer = void (*)(const uint8_t* source, const uint16_t* palette, uint8_t* dest, bool opaque);
+FixTileRenderer simd_fix_tile_renderer();
+
 inline int tile_renderer_index(int format_8bit, int horizontal_shrink, int flip) {
     int group = horizontal_shrink <= 6 ? 0 : horizontal_shrink - 6;
     return 40 * format_8bit + 4 * group + (flip & 3);

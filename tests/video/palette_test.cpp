@@ -1,6 +1,10 @@
 // Colour tables, palette conversion in the 16-bit format, and the fix layer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #include "video/video.h"
 #include "video_fixture.h"
 
@@ -111,6 +115,23 @@ TEST_F(FixLayer, TheSameTileNumberDiffersBetweenBanks) {
     machine.roms.current_fix_rom = machine.roms.fix_rom_base + FIX_BOARD_BANK_OFFSET;
     render_fix_layer();
     EXPECT_EQ(pixel16(80, 64), machine.video.converted_16[16 + 7]);
+}
+
+TEST_F(FixLayer, TheSimdBodyDrawsThePlainPicture) {
+    std::mt19937 rng(5);
+    for (int t = 16; t < 4096; ++t)
+        for (int p = 0; p < 64; ++p) fix_tile(0, t)[p] = static_cast<uint8_t>(t % 7 == 0 ? 1 + rng() % 255 : rng() % 3 ? 0 : rng() % 256);
+    compute_fix_flags();
+    for (int column = 0; column < 40; ++column)
+        for (int row = 0; row < 32; ++row) put(column, row, static_cast<int>(rng() % 16), static_cast<int>(rng() % 4096));
+    std::vector<uint8_t> before(machine.app.work_block, machine.app.work_block + 300 * 1024);
+    render_fix_layer();
+    std::vector<uint8_t> plain(machine.app.work_block, machine.app.work_block + 300 * 1024);
+    std::copy(before.begin(), before.end(), machine.app.work_block);
+    machine.settings.video_flags |= VF_MMX;
+    render_fix_layer();
+    EXPECT_TRUE(std::equal(plain.begin(), plain.end(), machine.app.work_block));
+    EXPECT_NE(plain, before);
 }
 
 TEST_F(FixLayer, EightBitFormatWritesIndexes) {

@@ -174,6 +174,10 @@ TEST_P(SpritePassFixtures, DrawTheReviewedFrame) {
     f.build();
     uint64_t hash = render(f.name);
     EXPECT_EQ(hash, f.expected) << f.name << ": 0x" << std::hex << hash;
+    // The SIMD renderer set draws the same picture.
+    machine.settings.video_flags |= VF_MMX;
+    render_sprites();
+    EXPECT_EQ(frame_hash(), f.expected) << "SIMD set";
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, SpritePassFixtures, ::testing::Range<size_t>(0, std::size(fixtures)),

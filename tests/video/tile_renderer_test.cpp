@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "video/tile_renderers.h"
@@ -118,10 +119,16 @@ RandomTile random_tile(std::mt19937& rng, bool true_flags, bool fully_opaque) {
     return t;
 }
 
-class RendererFamily : public ::testing::TestWithParam<int> {};
+// (set, entry): set 0 is the plain set, set 1 the SIMD set of the 16-bit format.
+class RendererFamily : public ::testing::TestWithParam<std::tuple<int, int>> {};
 
 TEST_P(RendererFamily, MatchesThePerPixelModel) {
-    int entry = GetParam();
+    int entry = std::get<1>(GetParam());
+    const TileRenderer* set = tile_renderers.data();
+    if (std::get<0>(GetParam()) == 1) {
+        set = simd_tile_renderers();
+        if (set == nullptr) GTEST_SKIP() << "this processor cannot run the SIMD set";
+    }
     bool format_8bit = entry >= 40;
     int group = (entry % 40) / 4;
     int flip = entry % 4;
@@ -151,7 +158,7 @@ TEST_P(RendererFamily, MatchesThePerPixelModel) {
             for (auto& b : actual) b = static_cast<uint8_t>(rng());
             expected = actual;
             const void* palette = format_8bit ? static_cast<const void*>(palette8) : palette16;
-            tile_renderers[entry](t.pattern, palette, actual.data() + DEST_ROW * PITCH + DEST_BYTE,
+            set[entry](t.pattern, palette, actual.data() + DEST_ROW * PITCH + DEST_BYTE,
                                   t.row_flags, vertical_mask, horizontal_mask);
             reference_tile(format_8bit, h, flip, t.pattern, palette16, palette8,
                            expected.data() + DEST_ROW * PITCH + DEST_BYTE, t.row_flags, vertical_mask,
@@ -163,10 +170,12 @@ TEST_P(RendererFamily, MatchesThePerPixelModel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEntries, RendererFamily, ::testing::Range(0, TILE_RENDERER_COUNT),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             int e = info.param;
-                             return std::string(e < 40 ? "bits16" : "bits8") + "_group" +
+INSTANTIATE_TEST_SUITE_P(AllEntries, RendererFamily,
+                         ::testing::Combine(::testing::Values(0, 1), ::testing::Range(0, TILE_RENDERER_COUNT)),
+                         [](const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
+                             int e = std::get<1>(info.param);
+                             return std::string(std::get<0>(info.param) ? "simd_" : "plain_") +
+                                    (e < 40 ? "bits16" : "bits8") + "_group" +
                                     std::to_string((e % 40) / 4) + "_flip" + std::to_string(e % 4);
                          });
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,16 @@ class VideoTest : public MachineTest {
         MachineTest::SetUp();
         machine.app.work_block = static_cast<uint8_t*>(std::calloc(WORK_BLOCK_SIZE, 1));
         machine.app.fix_flags = machine.app.work_block + FIX_FLAGS_OFFSET;
-        fix_rom_.assign(FIX_ROM_SIZE, 0);
-        patterns_.assign(SPRITE_PATTERN_SIZE, 0);
-        tables_.assign(SPRITE_TILE_TABLES_SIZE, 0);
+        // calloc leaves the untouched pages of the large images unmapped: set-up stays cheap.
+        fix_rom_.reset(static_cast<uint8_t*>(std::calloc(FIX_ROM_SIZE, 1)));
+        patterns_.reset(static_cast<uint8_t*>(std::calloc(SPRITE_PATTERN_SIZE, 1)));
+        tables_.reset(static_cast<uint8_t*>(std::calloc(SPRITE_TILE_TABLES_SIZE, 1)));
         // Every tile number starts fully transparent.
         for (uint32_t t = 0; t < 0x18000; ++t) put_u32(4 * t, 0xAAAAAAAA);
-        machine.roms.fix_rom_base = fix_rom_.data();
-        machine.roms.current_fix_rom = fix_rom_.data();
-        machine.roms.sprite_patterns = patterns_.data();
-        machine.roms.sprite_tile_tables = tables_.data();
+        machine.roms.fix_rom_base = fix_rom_.get();
+        machine.roms.current_fix_rom = fix_rom_.get();
+        machine.roms.sprite_patterns = patterns_.get();
+        machine.roms.sprite_tile_tables = tables_.get();
         machine.video.animation_speed = 4;
     }
 
@@ -83,7 +85,7 @@ class VideoTest : public MachineTest {
         std::memcpy(machine.board.palette_ram[bank] + 2 * index, &colour, 2);
     }
 
-    uint8_t* fix_tile(int bank, int tile) { return fix_rom_.data() + bank * 0x40000 + 64 * tile; }
+    uint8_t* fix_tile(int bank, int tile) { return fix_rom_.get() + bank * 0x40000 + 64 * tile; }
 
     static uint16_t pixel16(int x, int line) {
         uint16_t p;
@@ -104,8 +106,11 @@ class VideoTest : public MachineTest {
         return h;
     }
 
-    std::vector<uint8_t> fix_rom_, patterns_, tables_;
-
   private:
-    void put_u32(uint32_t offset, uint32_t value) { std::memcpy(tables_.data() + offset, &value, 4); }
+    struct Free {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<uint8_t[], Free> fix_rom_, patterns_, tables_;
+
+    void put_u32(uint32_t offset, uint32_t value) { std::memcpy(tables_.get() + offset, &value, 4); }
 };
