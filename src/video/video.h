@@ -5,7 +5,11 @@
 // machine.roms (reads current_fix_rom, fix_rom_base, sprite_patterns, sprite_tile_tables; the
 // busy-wait patch rewrites words of program_rom), machine.main_cpu (reads cycles_left and
 // pc_pointer), the frame buffer in machine.app.work_block (writes), machine.settings.video_flags
-// (reads VF_8BIT), machine.host.display.entries (writes allocated 8-bit host palette entries).
+// (reads VF_8BIT, VF_MMX, VF_NOT_FAMILY5), machine.host.display.entries (writes allocated 8-bit
+// host palette entries).
+// Files: registers.cpp (register page), frame_tick.cpp (animation, busy-wait patch), sprites.cpp
+// (sprite pass), tile_renderers*.cpp (plain and SIMD renderer sets), fix_layer.cpp, palette.cpp
+// (colour tables, 16-bit conversion), host_palette_8.cpp (8-bit allocator).
 #pragma once
 #include <cstdint>
 
