@@ -17,9 +17,9 @@ void record_write(uint32_t port, uint32_t value, const PortHandlerEntry*) {
 
 } // namespace
 
-const PortHandlerEntry recording_read_list[] = {{0x0000, 0xFFFE, record_read, nullptr, 0},
+const PortHandlerEntry recording_read_list[] = {{0x0000, 0xFFFF, record_read, nullptr, 0},
                                                 {0xFFFF, 0xFFFF, nullptr, nullptr, 0}};
-const PortHandlerEntry recording_write_list[] = {{0x0000, 0xFFFE, nullptr, record_write, 0},
+const PortHandlerEntry recording_write_list[] = {{0x0000, 0xFFFF, nullptr, record_write, 0},
                                                  {0xFFFF, 0xFFFF, nullptr, nullptr, 0}};
 const PortHandlerEntry empty_port_list[] = {{0xFFFF, 0xFFFF, nullptr, nullptr, 0}};
 
