@@ -349,7 +349,7 @@ TEST_P(UnknownOpcodeTest, StopsAtPrefixWithoutCharging) {
 }
 INSTANTIATE_TEST_SUITE_P(Forms, UnknownOpcodeTest,
                          ::testing::Values(StopCase{"DD00", {0xDD, 0x00}, 0x100},
-                                           StopCase{"FD_LD_B_C", {0xFD, 0x41}, 0x100},
+                                           StopCase{"FD_LD_A_n", {0xFD, 0x3E, 0x01}, 0x100},
                                            StopCase{"DD_DD", {0xDD, 0xDD, 0x21}, 0x100},
                                            StopCase{"ED80", {0xED, 0x80}, 0x100},
                                            StopCase{"EDFF", {0xED, 0xFF}, 0x100}),
