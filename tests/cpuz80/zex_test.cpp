@@ -24,8 +24,16 @@ void console_call(uint32_t port, uint32_t) {
         for (uint16_t a = c.de; c.memory[a] != '$'; ++a) console.push_back(static_cast<char>(c.memory[a]));
 }
 
-// zexall checks bits 5 and 3 of F, which this core does not derive from results.
-const std::set<std::string> ZEXALL_EXPECTED_FAILURES = {};
+// zexall also checks bits 5 and 3 of F, which this core does not derive from results (operations
+// whose flags come from a result leave them 0; SCF, CCF, CPL, LD A,I and LD A,R keep them). These
+// are exactly the groups whose results include those bits; zexdoc passes every group.
+const std::set<std::string> ZEXALL_EXPECTED_FAILURES = {
+    "<adc,sbc> hl,<bc,de,hl,sp>", "<daa,cpl,scf,ccf>", "<inc,dec> (<ix,iy>+1)", "<inc,dec> (hl)",
+    "<inc,dec> a", "<inc,dec> b", "<inc,dec> c", "<inc,dec> d", "<inc,dec> e", "<inc,dec> h",
+    "<inc,dec> iyl", "<inc,dec> l", "<rlca,rrca,rla,rra>", "<rrd,rld>", "add hl,<bc,de,hl,sp>",
+    "add ix,<bc,de,ix,sp>", "add iy,<bc,de,iy,sp>", "aluop a,(<ix,iy>+1)", "aluop a,<b,c,d,e,h,l,(hl),a>",
+    "aluop a,<ixh,ixl,iyh,iyl>", "aluop a,nn", "bit n,<b,c,d,e,h,l,(hl),a>", "cpd<r>", "cpi<r>",
+    "ldd<r> (2)", "ldi<r> (1)", "ldi<r> (2)", "neg", "shf/rot (<ix,iy>+1)", "shf/rot <b,c,d,e,h,l,(hl),a>"};
 
 class ExerciserTest : public Z80Test, public ::testing::WithParamInterface<const char*> {};
 
@@ -57,6 +65,7 @@ TEST_P(ExerciserTest, RunsToTheEnd) {
     size_t start = 0;
     for (size_t end; (end = console.find('\n', start)) != std::string::npos; start = end + 1) {
         std::string line = console.substr(start, end - start);
+        std::erase(line, '\r');
         if (line.find("ERROR") != std::string::npos) failed.insert(line.substr(0, line.find('.')));
     }
     if (std::string(GetParam()) == "zexdoc.com") EXPECT_TRUE(failed.empty());
