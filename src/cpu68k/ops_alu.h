@@ -30,7 +30,8 @@ template <int OP, int SZ, int M, int DN> void alu_ea_to_dreg(uint32_t op) {
     uint32_t result = alu<OP, SZ>(dreg(DN), src);
     if constexpr (OP != OP_CMP) write_dreg<SZ>(DN, result);
     if constexpr (SZ != 4) charge(4 + ea_time<M, SZ>());
-    else if constexpr (OP != OP_CMP && (M == DREG || M == AREG || M == IMM)) charge(8);
+    else if constexpr (OP != OP_CMP && (M == DREG || M == AREG)) charge(8);
+    else if constexpr (OP != OP_CMP && M == IMM) charge(8 + ea_time<M, SZ>());
     else charge(6 + ea_time<M, SZ>());
 }
 
@@ -57,7 +58,8 @@ template <int OP, int SZ, int M, int AN> void alu_address(uint32_t op) {
     else sub_with_flags<4, false>(areg(AN), src);
     if constexpr (OP == OP_CMP) charge(6 + ea_time<M, SZ>());
     else if constexpr (SZ == 2) charge(8 + ea_time<M, SZ>());
-    else if constexpr (M == DREG || M == AREG || M == IMM) charge(8);
+    else if constexpr (M == DREG || M == AREG) charge(8);
+    else if constexpr (M == IMM) charge(8 + ea_time<M, SZ>());
     else charge(6 + ea_time<M, SZ>());
 }
 

@@ -205,34 +205,38 @@ template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
     charge((SIGNED ? 150 : 133) + ea_time<M, 2>());
 }
 
-// Decimal add/subtract of two bytes with X; Z only cleared, V = 0, N from bit 7.
-inline uint32_t decimal_add(uint32_t dst, uint32_t src) {
+// Decimal add/subtract of two bytes with X; Z only cleared, V = 0, N from bit 7. The digit
+// corrections follow the binary result: +6 (-6) when the low digits overflow (borrow), +0x60
+// (-0x60) when the binary result passes 0x99 (borrows); C also catches the low correction
+// carrying (borrowing) out of the byte. This also fixes the results of non-decimal operands.
+inline uint32_t decimal_flags(int32_t result, bool carry) {
     auto& s = cpu();
-    uint32_t low = (dst & 0x0F) + (src & 0x0F) + s.x_byte;
-    uint32_t result = dst + src + s.x_byte;
-    if (low > 9) result += 6;
-    uint8_t carry = result > 0x99;
-    if (carry) result += 0x60;
-    result &= 0xFF;
-    s.flag_c = s.x_byte = carry;
-    s.flag_v = 0;
-    s.flag_n = (result & 0x80) != 0;
-    if (result) s.flag_z = 0;
-    return result;
-}
-inline uint32_t decimal_sub(uint32_t dst, uint32_t src) {
-    auto& s = cpu();
-    int32_t low = static_cast<int32_t>(dst & 0x0F) - static_cast<int32_t>(src & 0x0F) - s.x_byte;
-    int32_t result = static_cast<int32_t>(dst) - static_cast<int32_t>(src) - s.x_byte;
-    if (low < 0) result -= 6;
-    uint8_t carry = (static_cast<int32_t>(dst) - static_cast<int32_t>(src) - s.x_byte) < 0;
-    if (carry) result -= 0x60;
     uint32_t r = static_cast<uint32_t>(result) & 0xFF;
     s.flag_c = s.x_byte = carry;
     s.flag_v = 0;
     s.flag_n = (r & 0x80) != 0;
     if (r) s.flag_z = 0;
     return r;
+}
+inline uint32_t decimal_add(uint32_t dst, uint32_t src) {
+    int32_t x = cpu().x_byte;
+    int32_t low = static_cast<int32_t>((dst & 0x0F) + (src & 0x0F)) + x;
+    int32_t binary = static_cast<int32_t>(dst + src) + x;
+    int32_t result = binary;
+    if (low > 9) result += 6;
+    bool high = binary > 0x99;
+    if (high) result += 0x60;
+    return decimal_flags(result, high || result > 0xFF);
+}
+inline uint32_t decimal_sub(uint32_t dst, uint32_t src) {
+    int32_t x = cpu().x_byte;
+    int32_t low = static_cast<int32_t>(dst & 0x0F) - static_cast<int32_t>(src & 0x0F) - x;
+    int32_t binary = static_cast<int32_t>(dst) - static_cast<int32_t>(src) - x;
+    int32_t result = binary;
+    if (low < 0) result -= 6;
+    bool high = binary < 0;
+    if (high) result -= 0x60;
+    return decimal_flags(result, high || result < 0);
 }
 
 // ABCD/SBCD Dy,Dx or -(Ay),-(Ax).

@@ -136,12 +136,13 @@ template <int SZ> void ext(uint32_t op) {
     charge(4);
 }
 
-// LINK An,#d16: the pushed value of A7 itself is the lowered stack pointer.
+// LINK An,#d16 (LINK A7 pushes A7 as it was before the push).
 inline void link(uint32_t op) {
     int r = op & 7;
     uint32_t displacement = sext16(fetch16());
+    uint32_t saved = areg(r);
     reg(15) -= 4;
-    write_mem<4>(reg(15), areg(r));
+    write_mem<4>(reg(15), saved);
     areg(r) = reg(15);
     reg(15) += displacement;
     charge(16);
