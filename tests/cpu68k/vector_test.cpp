@@ -7,8 +7,12 @@
 #include "support/machine_fixture.h"
 #include "vector_sweep.h"
 
+// VECTOR_LIMIT: tests per family (0: all); VECTOR_SUITE: the name prefix, distinct per program.
 #ifndef VECTOR_LIMIT
 #define VECTOR_LIMIT 0
+#endif
+#ifndef VECTOR_SUITE
+#define VECTOR_SUITE Full
 #endif
 
 namespace {
@@ -40,6 +44,6 @@ std::string test_name(const ::testing::TestParamInfo<std::string>& info) {
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Family, Cpu68kVectors, ::testing::ValuesIn(families_or_absent()), test_name);
+INSTANTIATE_TEST_SUITE_P(VECTOR_SUITE, Cpu68kVectors, ::testing::ValuesIn(families_or_absent()), test_name);
 
 } // namespace
