@@ -146,16 +146,24 @@ template <int M> void tas(uint32_t op) {
     }
 }
 
+// Set bits of a 16-bit value without a library call (the host build has no POPCNT guarantee).
+inline int bit_count16(uint32_t v) {
+    v = v - ((v >> 1) & 0x5555);
+    v = (v & 0x3333) + ((v >> 2) & 0x3333);
+    v = (v + (v >> 4)) & 0x0F0F;
+    return static_cast<int>((v + (v >> 8)) & 0x1F);
+}
+
 template <bool SIGNED, int M, int DN> void multiply(uint32_t op) {
     uint32_t src = ea_read<M, 2>(op & 7);
     uint32_t result;
     int ones;
     if constexpr (SIGNED) {
         result = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(src)) * static_cast<int16_t>(dreg(DN)));
-        ones = std::popcount(((src << 1) ^ src) & 0xFFFF);
+        ones = bit_count16(((src << 1) ^ src) & 0xFFFF);
     } else {
         result = src * (dreg(DN) & 0xFFFF);
-        ones = std::popcount(src);
+        ones = bit_count16(src);
     }
     dreg(DN) = result;
     set_logic_flags<4>(result);

@@ -1,6 +1,8 @@
 // Opcode routines that move data: MOVE/MOVEA, MOVEM, MOVEP, LEA, PEA, EXG, SWAP, EXT, LINK,
 // UNLK, MOVE USP and the status-register moves (MOVE to/from SR, to CCR, ORI/ANDI/EORI to CCR/SR).
 #pragma once
+#include <bit>
+
 #include "cpu68k/core_access.h"
 
 namespace m68k {
@@ -39,21 +41,17 @@ template <int SZ, int M> void movem_to_memory(uint32_t op) {
     int moved = 0;
     if constexpr (M == APRE) {
         uint32_t address = areg(r);
-        for (int i = 0; i < 16; ++i)
-            if (mask & (1u << i)) {
-                address -= SZ;
-                write_mem<SZ>(address, reg(15 - i));
-                ++moved;
-            }
+        for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
+            address -= SZ;
+            write_mem<SZ>(address, reg(15 - std::countr_zero(bits)));
+        }
         areg(r) = address;
     } else {
         uint32_t address = ea_address<M, SZ>(r);
-        for (int i = 0; i < 16; ++i)
-            if (mask & (1u << i)) {
-                write_mem<SZ>(address, reg(i));
-                address += SZ;
-                ++moved;
-            }
+        for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
+            write_mem<SZ>(address, reg(std::countr_zero(bits)));
+            address += SZ;
+        }
     }
     charge(moved * (SZ == 4 ? 8 : 4));
     charge(8 + control_time<M>());
@@ -65,12 +63,10 @@ template <int SZ, int M> void movem_to_registers(uint32_t op) {
     int r = op & 7;
     uint32_t address = M == APOST ? areg(r) : ea_address<M, SZ>(r);
     int moved = 0;
-    for (int i = 0; i < 16; ++i)
-        if (mask & (1u << i)) {
-            reg(i) = SZ == 2 ? sext16(read_mem<2>(address)) : read_mem<4>(address);
-            address += SZ;
-            ++moved;
-        }
+    for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
+        reg(std::countr_zero(bits)) = SZ == 2 ? sext16(read_mem<2>(address)) : read_mem<4>(address);
+        address += SZ;
+    }
     if constexpr (M == APOST) areg(r) = address;
     charge(moved * (SZ == 4 ? 8 : 4));
     charge(12 + control_time<M>());
