@@ -25,8 +25,9 @@ struct MainCpuState {
     uint8_t flag_v = 0;
     uint8_t flag_c = 0;
     // Set when the PC left usable fetch memory (an unusable region, or an instruction that would
-    // run past the end of its region's memory). A halted core executes nothing until reset.
-    bool halted = false;
+    // run past the end of its region's memory). A halted core executes nothing until reset; a
+    // core that was never reset is halted too, so a slice before reset touches nothing.
+    bool halted = true;
     // The memory of the region the PC was last based in: instructions are fetched only from
     // [fetch_low, fetch_low + fetch_span). fetch_fast_span is the offset below which a whole
     // instruction of the longest form (10 bytes) fits, so the common case needs one compare.
