@@ -24,7 +24,8 @@ double rate_base(int j, int32_t freqbase) {
 } // namespace
 
 void fm_build_tables(FmTables& t, int32_t clock, int32_t rate) {
-    t.freqbase = static_cast<int32_t>(std::floor(static_cast<double>(clock) * 4096.0 / rate / 144.0));
+    // Rounded to nearest: 8 MHz at 22050 Hz gives 10319.98, and the chip's tables are built on 10320.
+    t.freqbase = static_cast<int32_t>(std::lround(static_cast<double>(clock) * 4096.0 / rate / 144.0));
 
     for (int i = 0; i < 8192; ++i) {
         int32_t v = 0;
