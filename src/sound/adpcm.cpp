@@ -109,27 +109,43 @@ void b_slope(AdpcmBChannel& b) {
 void render_a(int c, const MixTarget& mix) {
     SoundChipState& chip = machine.sound_chip;
     AdpcmAChannel& ch = chip.adpcm_a[c];
+    if (!ch.playing) return;
+    // Working copies: the buffers are int32 too, so the compiler cannot keep fields in registers.
     const uint8_t* rom = chip.adpcm_a_rom;
-    for (int32_t i = 0; i < mix.count && ch.playing; ++i) {
-        ch.fraction += A_NIBBLES_PER_SAMPLE;
-        if (ch.fraction >= 0x80000000u) {
-            ch.fraction -= 0x80000000u;
-            if (ch.position >= 2 * ch.play_end) {
+    const auto& deltas = chip.tables.adpcm_a_deltas;
+    const uint32_t end_position = 2 * ch.play_end;
+    const int32_t volume = ch.volume;
+    uint32_t fraction = ch.fraction, position = ch.position;
+    int32_t signal = ch.signal, step_row = ch.step_row, output = ch.output;
+    int32_t* left = mix.left;
+    int32_t* right = mix.right;
+    const uint8_t pan = mix.mono ? (ch.pan ? 2 : 0) : ch.pan;
+    for (int32_t i = 0; i < mix.count; ++i) {
+        fraction += A_NIBBLES_PER_SAMPLE;
+        if (fraction >= 0x80000000u) {
+            fraction -= 0x80000000u;
+            if (position >= end_position) {
                 chip.status_b |= ch.end_bit & chip.status_b_mask;
                 ch.playing = 0;
-                fade_from(c, ch.output, ch.pan, mix, i);
-                ch.output = 0;
+                fade_from(c, output, ch.pan, mix, i);
+                output = 0;
                 break;
             }
-            const uint8_t byte = rom[ch.position >> 1];
-            const int n = (ch.position & 1) ? (byte & 15) : (byte >> 4);
-            ++ch.position;
-            ch.signal = std::clamp(ch.signal + chip.tables.adpcm_a_deltas[ch.step_row >> 4][n], -1024, 1023);
-            ch.step_row = std::clamp(ch.step_row + ROW_ADJUST[n & 7], 0, 768);
-            ch.output = ch.signal * ch.volume;
+            const uint8_t byte = rom[position >> 1];
+            const int n = (position & 1) ? (byte & 15) : (byte >> 4);
+            ++position;
+            signal = std::clamp(signal + deltas[step_row >> 4][n], -1024, 1023);
+            step_row = std::clamp(step_row + ROW_ADJUST[n & 7], 0, 768);
+            output = signal * volume;
         }
-        add_panned(mix.left, mix.right, i, ch.output, ch.pan, mix.mono);
+        if (pan & 2) left[i] += output;
+        if (pan & 1) right[i] += output;
     }
+    ch.fraction = fraction;
+    ch.position = position;
+    ch.signal = signal;
+    ch.step_row = step_row;
+    ch.output = output;
 }
 
 // Decodes the next ADPCM-B nibble (due at output sample i); false when the channel stopped at
