@@ -182,6 +182,22 @@ TEST_F(TimerTest, CsmKeysChannelThreeOnAtEachTimerAOverflow) {
     for (const FmOperator& op : machine.sound_chip.fm[2].op) EXPECT_EQ(op.state, ENV_ATTACK);
 }
 
+TEST_F(TimerTest, CsmHoldsChannelThreeLevelUntilTheTimerKeyOn) {
+    write_first(0x4E, 0x10); // operator 4 of channel 3 before CSM: applies at once
+    EXPECT_EQ(machine.sound_chip.fm[2].op[3].tl, (0x10 * 0x81000) >> 14);
+    set_timer_a(1023);
+    write_first(0x27, 0x81);
+    write_first(0x4E, 0x7F);
+    EXPECT_EQ(machine.sound_chip.fm[2].op[3].tl, (0x10 * 0x81000) >> 14);
+    run_sound_cpu(74, false);
+    EXPECT_EQ(machine.sound_chip.fm[2].op[3].tl, 4095);
+}
+
+TEST_F(TimerTest, SecondInitialisationFails) {
+    EXPECT_EQ(chip_initialise(CHIP_CLOCK, OUTPUT_RATE, rom.data(), rom.data(), 16, 16, sound_timer_callback), 0);
+    EXPECT_EQ(machine.sound_chip.adpcm_a_length, rom.size());
+}
+
 class EventQueueTest : public SoundChipTest {};
 
 void no_op(int32_t) {}
