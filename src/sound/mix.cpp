@@ -77,7 +77,7 @@ void render_sound(uint8_t* output, int32_t count) {
     if (adpcm) adpcm_render(output, count, bits, channels);
     const bool with_fm = fm_ssg && fm_any_sounding();
     if (bits == 16) {
-        if (with_fm) add_fm_16(output, count, channels, true);
+        if (fm_ssg) add_fm_16(output, count, channels, with_fm);
     } else {
         add_fm_8(output, count, channels, with_fm);
     }

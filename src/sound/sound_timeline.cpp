@@ -133,15 +133,19 @@ void run_sound_cpu(int32_t target, bool end_of_frame) {
             machine.app.sound_enabled = 0;
             break;
         }
+        int32_t ran;
         if (machine.sound_cpu.ei_pending) {
-            t.sound_time += cpu.elapsed(0) + 13;
+            ran = cpu.elapsed(0) + 13;
             cpu.interrupt(0);
         } else if (t.event_inserted) {
-            t.sound_time += cpu.elapsed(0);
+            ran = cpu.elapsed(0);
             t.event_inserted = 0;
         } else {
-            t.sound_time += cpu.elapsed(1);
+            ran = cpu.elapsed(1);
         }
+        // A halted CPU executes nothing and reports 0 cycles: its time still passes, up to the
+        // next event that may wake it (otherwise the loop would never end).
+        t.sound_time += ran > 0 ? ran : length;
         run_due_events();
     }
 

@@ -16,6 +16,10 @@ uint32_t scripted_run(int32_t cycles) {
     s.cut_off = 0;
     s.cycles_left = s.budget;
     if (s.result != 0x80000000u) return s.result;
+    if (s.halted) {
+        s.budget = s.cycles_left = 0;
+        return 0x80000000u;
+    }
     do {
         s.cycles_left -= s.instruction;
         while (s.next_action < s.actions.size() && s.actions[s.next_action].cycle <= scripted_now())

@@ -46,6 +46,7 @@ struct ScriptedCore {
     size_t next_action = 0;
     uint32_t result = 0x80000000u;
     bool set_ei_pending = false;
+    bool halted = false;               // runs execute nothing and report 0 cycles
     std::vector<int32_t> runs;         // length asked for by each run
     int64_t frame_base = 0;            // cycles of the frames before the current one
     uint8_t acknowledge_mode = 0;      // non-zero: written to 0x27 as soon as the line rises

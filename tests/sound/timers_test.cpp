@@ -156,6 +156,16 @@ TEST_F(TimerTest, FrameEndMovesEventsBackByOneFrame) {
     EXPECT_EQ(machine.sound_timing.emulated_cycles, 2 * SOUND_CYCLES_PER_FRAME);
 }
 
+TEST_F(TimerTest, HaltedSoundCpuStillLetsTimeAndTimersPass) {
+    scripted.halted = true;
+    set_timer_a(1023);
+    write_first(0x27, 0x05);
+    run_sound_cpu(SOUND_CYCLES_PER_FRAME, false);
+    EXPECT_EQ(machine.sound_timing.sound_time, SOUND_CYCLES_PER_FRAME);
+    ASSERT_EQ(scripted.irq_raised.size(), 1u);
+    EXPECT_EQ(scripted.irq_raised[0], 74);
+}
+
 TEST_F(TimerTest, FailingSoundCpuSwitchesSoundOff) {
     machine.app.sound_enabled = 1;
     scripted.result = 0x1234;
