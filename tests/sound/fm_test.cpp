@@ -90,7 +90,10 @@ TEST_P(FmPitchTest, ToneMatchesPublishedFormula) {
 
 INSTANTIATE_TEST_SUITE_P(Fm, FmPitchTest,
                          ::testing::Values(PitchCase{1000, 4}, PitchCase{618, 3}, PitchCase{1200, 5}, PitchCase{700, 6},
-                                           PitchCase{2047, 2}, PitchCase{300, 7}));
+                                           PitchCase{2047, 2}, PitchCase{300, 7}),
+                         [](const auto& info) {
+                             return "Fnum" + std::to_string(info.param.fnum) + "Block" + std::to_string(info.param.block);
+                         });
 
 TEST_F(FmTest, TotalLevel127IsSilent) {
     voice(7, {1, 2, 3, 4}, 127);

@@ -175,7 +175,11 @@ TEST_P(RenderToNowCaseTest, RendersTheSamplesDueAtTheCurrentTime) {
 INSTANTIATE_TEST_SUITE_P(Mix, RenderToNowCaseTest,
                          ::testing::Values(NowCase{0, 0, 0}, NowCase{34688, 0, 183}, NowCase{34688, 182, 183},
                                            NowCase{34688, 183, 0}, NowCase{69370, 0, 366}, NowCase{69372, 0, 367},
-                                           NowCase{80000, 0, 367}));
+                                           NowCase{80000, 0, 367}),
+                         [](const auto& info) {
+                             return "Time" + std::to_string(info.param.sound_time) + "Pending" +
+                                    std::to_string(info.param.min_pending);
+                         });
 
 TEST_F(RenderToNowTest, FrameEndMovesToTheNextBlockAndWraps) {
     AudioRing& ring = machine.audio_ring;
