@@ -104,7 +104,8 @@ void BM_OneSecondEveryChannel(benchmark::State& state) {
             benchmark::DoNotOptimize(block.data());
         }
     }
-    state.counters["realtime"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["realtime"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     chip_free();
 }
 

@@ -224,7 +224,8 @@ void adpcm_reset() {
         a_volume(chip.adpcm_a[c]);
     }
     chip.adpcm_b = AdpcmBChannel{};
-    for (Declick& d : chip.declick) d = Declick{};
+    for (Declick& d : chip.declick)
+        d = Declick{};
 }
 
 void adpcm_a_register_write(int reg, uint8_t value) {
@@ -234,14 +235,17 @@ void adpcm_a_register_write(int reg, uint8_t value) {
     if (reg == 0x00) {
         for (int c = 0; c < ADPCM_A_CHANNELS; ++c) {
             if (!(value & (1 << c))) continue;
-            if (value & 0x80) a_stop(c);
-            else a_start(c);
+            if (value & 0x80)
+                a_stop(c);
+            else
+                a_start(c);
         }
         return;
     }
     if (reg == 0x01) {
         chip.adpcm_a_master = ~value & 0x3F;
-        for (AdpcmAChannel& ch : chip.adpcm_a) a_volume(ch);
+        for (AdpcmAChannel& ch : chip.adpcm_a)
+            a_volume(ch);
         return;
     }
     const int c = reg & 7;
@@ -255,12 +259,15 @@ void adpcm_a_register_write(int reg, uint8_t value) {
         a_volume(ch);
         break;
     case 0x10:
-    case 0x18: ch.start = static_cast<uint32_t>(r[0x18 + c]) << 16 | static_cast<uint32_t>(r[0x10 + c]) << 8; break;
+    case 0x18:
+        ch.start = static_cast<uint32_t>(r[0x18 + c]) << 16 | static_cast<uint32_t>(r[0x10 + c]) << 8;
+        break;
     case 0x20:
     case 0x28:
         ch.end = static_cast<uint32_t>(r[0x28 + c]) << 16 | static_cast<uint32_t>(r[0x20 + c]) << 8 | 0xFF;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -289,11 +296,17 @@ void adpcm_b_register_write(int reg, uint8_t value) {
             b.output = 0;
         }
         break;
-    case 0x11: b.pan = value >> 6; break;
+    case 0x11:
+        b.pan = value >> 6;
+        break;
     case 0x12:
-    case 0x13: b.start = b_start_address(); break;
+    case 0x13:
+        b.start = b_start_address();
+        break;
     case 0x14:
-    case 0x15: b.end = b_end_address(); break;
+    case 0x15:
+        b.end = b_end_address();
+        break;
     case 0x19:
     case 0x1A:
         b.delta_n = static_cast<uint32_t>(chip.adpcm_b_regs[0x1A]) << 8 | chip.adpcm_b_regs[0x19];
@@ -313,7 +326,8 @@ void adpcm_b_register_write(int reg, uint8_t value) {
         chip.status_b_mask = static_cast<uint8_t>(~value);
         chip.status_b &= chip.status_b_mask;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -328,7 +342,8 @@ void adpcm_render(uint8_t* output, int32_t count, int32_t bits, int32_t channels
         const MixTarget mix{chip.mix_left, chip.mix_right, n, mono};
         // Fades first: a channel that ends inside this block adds its own fade from that sample.
         render_fades(mix);
-        for (int c = 0; c < ADPCM_A_CHANNELS; ++c) render_a(c, mix);
+        for (int c = 0; c < ADPCM_A_CHANNELS; ++c)
+            render_a(c, mix);
         render_b(mix);
         for (int32_t i = 0; i < n; ++i) {
             for (int32_t lane = 0; lane < channels; ++lane) {

@@ -57,12 +57,23 @@ void mode_write(uint8_t value) {
 void timer_register_write(int reg, uint8_t value) {
     SoundChipState& chip = machine.sound_chip;
     switch (reg) {
-    case 0x24: chip.timer_a_value = (chip.timer_a_value & 3) | (value << 2); break;
-    case 0x25: chip.timer_a_value = (chip.timer_a_value & 0x3FC) | (value & 3); break;
-    case 0x26: chip.timer_b_value = value; break;
-    case 0x27: mode_write(value); break;
-    case 0x28: fm_key_write(value); break;
-    default: break;
+    case 0x24:
+        chip.timer_a_value = (chip.timer_a_value & 3) | (value << 2);
+        break;
+    case 0x25:
+        chip.timer_a_value = (chip.timer_a_value & 0x3FC) | (value & 3);
+        break;
+    case 0x26:
+        chip.timer_b_value = value;
+        break;
+    case 0x27:
+        mode_write(value);
+        break;
+    case 0x28:
+        fm_key_write(value);
+        break;
+    default:
+        break;
     }
 }
 
@@ -99,15 +110,22 @@ void chip_write(int port, uint8_t value) {
             break;
         }
         audio_render_to_now(100, false);
-        if (chip.address_a < 0x20) adpcm_b_register_write(chip.address_a, value);
-        else if (chip.address_a < 0x30) timer_register_write(chip.address_a, value);
-        else fm_register_write(chip.address_a, value, false);
+        if (chip.address_a < 0x20)
+            adpcm_b_register_write(chip.address_a, value);
+        else if (chip.address_a < 0x30)
+            timer_register_write(chip.address_a, value);
+        else
+            fm_register_write(chip.address_a, value, false);
         break;
-    case 2: chip.address_b = value; break;
+    case 2:
+        chip.address_b = value;
+        break;
     case 3:
         audio_render_to_now(100, false);
-        if (chip.address_b >= 0x30) fm_register_write(chip.address_b, value, true);
-        else adpcm_a_register_write(chip.address_b, value);
+        if (chip.address_b >= 0x30)
+            fm_register_write(chip.address_b, value, true);
+        else
+            adpcm_a_register_write(chip.address_b, value);
         break;
     }
 }
@@ -115,12 +133,15 @@ void chip_write(int port, uint8_t value) {
 uint8_t chip_read(int port) {
     const SoundChipState& chip = machine.sound_chip;
     switch (port & 3) {
-    case 0: return chip.status_a & 0x83;
+    case 0:
+        return chip.status_a & 0x83;
     case 1:
         if (chip.address_a <= 15) return ssg_read();
         return chip.address_a == 0xFF ? 1 : 0;
-    case 2: return chip.status_b;
-    default: return 0;
+    case 2:
+        return chip.status_b;
+    default:
+        return 0;
     }
 }
 
@@ -131,8 +152,10 @@ void chip_reset() {
     mode_write(0x30);
     fm_reset();
     for (int second = 0; second < 2; ++second) {
-        for (int reg = 0xB6; reg >= 0xB4; --reg) fm_register_write(reg, 0xC0, second != 0);
-        for (int reg = 0xB2; reg >= 0x30; --reg) fm_register_write(reg, 0, second != 0);
+        for (int reg = 0xB6; reg >= 0xB4; --reg)
+            fm_register_write(reg, 0xC0, second != 0);
+        for (int reg = 0xB2; reg >= 0x30; --reg)
+            fm_register_write(reg, 0, second != 0);
     }
     adpcm_reset();
     chip.status_b = 0;

@@ -15,10 +15,16 @@ constexpr int OP1 = 0, OP3 = 1, OP2 = 2, OP4 = 3;
 // channel's own frequency).
 constexpr int SPECIAL_SLOT[4] = {1, 0, 2, -1};
 
-bool csm_on() { return (machine.sound_chip.timer_mode & 0x80) != 0; }
-bool special_mode() { return (machine.sound_chip.timer_mode & 0x40) != 0; }
+bool csm_on() {
+    return (machine.sound_chip.timer_mode & 0x80) != 0;
+}
+bool special_mode() {
+    return (machine.sound_chip.timer_mode & 0x40) != 0;
+}
 
-uint32_t rate_at(const uint32_t* rates, int row, int ksr) { return row < 0 ? 0 : rates[row + ksr]; }
+uint32_t rate_at(const uint32_t* rates, int row, int ksr) {
+    return row < 0 ? 0 : rates[row + ksr];
+}
 
 void reload_rates(FmOperator& op) {
     const FmTables& t = machine.sound_chip.tables;
@@ -28,13 +34,20 @@ void reload_rates(FmOperator& op) {
     op.release_rate = rate_at(t.decay_rates, op.release_row, op.ksr);
     // A rate changed in the phase that uses it applies at once.
     switch (op.state) {
-    case ENV_ATTACK: op.env_step = op.attack_rate; break;
-    case ENV_DECAY: op.env_step = op.decay_rate; break;
+    case ENV_ATTACK:
+        op.env_step = op.attack_rate;
+        break;
+    case ENV_DECAY:
+        op.env_step = op.decay_rate;
+        break;
     case ENV_SUSTAIN:
         if (op.env_end != 0x20000001u) op.env_step = op.sustain_rate;
         break;
-    case ENV_RELEASE: op.env_step = op.release_rate; break;
-    default: break;
+    case ENV_RELEASE:
+        op.env_step = op.release_rate;
+        break;
+    default:
+        break;
     }
 }
 
@@ -49,7 +62,8 @@ void recalculate(int channel) {
             fc = chip.special_fc[SPECIAL_SLOT[i]];
             key_code = chip.special_key_code[SPECIAL_SLOT[i]];
         }
-        op.phase_step = static_cast<uint32_t>(fc + t.detune[op.detune_row][key_code]) * static_cast<uint32_t>(op.multiple);
+        op.phase_step = static_cast<uint32_t>(fc + t.detune[op.detune_row][key_code]) *
+                        static_cast<uint32_t>(op.multiple);
         const auto ksr = static_cast<uint8_t>(key_code >> op.ks_shift);
         if (ksr != op.ksr) {
             op.ksr = ksr;
@@ -137,21 +151,44 @@ int32_t channel_output(FmChannel& ch) {
         o1 = operator_output(ch.op[OP1], 0);
     }
     switch (ch.algorithm) {
-    case 0: case 3: case 4: case 6: m1 = o1; break;
-    case 1: m2 = o1; break;
-    case 2: c2 = o1; break;
-    case 5: m1 = m2 = c2 = o1; break;
-    default: out = o1; break;
+    case 0:
+    case 3:
+    case 4:
+    case 6:
+        m1 = o1;
+        break;
+    case 1:
+        m2 = o1;
+        break;
+    case 2:
+        c2 = o1;
+        break;
+    case 5:
+        m1 = m2 = c2 = o1;
+        break;
+    default:
+        out = o1;
+        break;
     }
     const int32_t o2 = operator_output(ch.op[OP2], m1);
     switch (ch.algorithm) {
-    case 0: case 1: case 2: m2 += o2; break;
-    case 3: c2 += o2; break;
-    default: out += o2; break;
+    case 0:
+    case 1:
+    case 2:
+        m2 += o2;
+        break;
+    case 3:
+        c2 += o2;
+        break;
+    default:
+        out += o2;
+        break;
     }
     const int32_t o3 = operator_output(ch.op[OP3], m2);
-    if (ch.algorithm <= 4) c2 += o3;
-    else out += o3;
+    if (ch.algorithm <= 4)
+        c2 += o3;
+    else
+        out += o3;
     return out + operator_output(ch.op[OP4], c2);
 }
 
@@ -166,7 +203,8 @@ void fm_reset() {
     SoundChipState& chip = machine.sound_chip;
     for (FmChannel& ch : chip.fm) {
         ch = FmChannel{};
-        for (FmOperator& op : ch.op) reload_rates(op);
+        for (FmOperator& op : ch.op)
+            reload_rates(op);
     }
     for (int i = 0; i < 3; ++i) {
         chip.special_latch[i] = 0;
@@ -215,7 +253,8 @@ void fm_register_write(int reg, uint8_t value, bool second_port) {
             op.release_row = static_cast<int16_t>(4 * (value & 15) + 2);
             reload_rates(op);
             break;
-        default: break; // 0x90: SSG-type envelope, stored without effect
+        default:
+            break; // 0x90: SSG-type envelope, stored without effect
         }
         return;
     }
@@ -223,7 +262,8 @@ void fm_register_write(int reg, uint8_t value, bool second_port) {
         switch (reg & 0x0C) {
         case 0x0:
             if (slot == 3) return;
-            set_frequency(chip.fm[channel].frequency_latch, value, chip.fm[channel].fc, chip.fm[channel].key_code);
+            set_frequency(chip.fm[channel].frequency_latch, value, chip.fm[channel].fc,
+                          chip.fm[channel].key_code);
             chip.fm[channel].recalc = 1;
             break;
         case 0x4:
@@ -231,7 +271,8 @@ void fm_register_write(int reg, uint8_t value, bool second_port) {
             break;
         case 0x8:
             if (second_port || slot == 3) return;
-            set_frequency(chip.special_latch[slot], value, chip.special_fc[slot], chip.special_key_code[slot]);
+            set_frequency(chip.special_latch[slot], value, chip.special_fc[slot],
+                          chip.special_key_code[slot]);
             chip.fm[CHANNEL_3].recalc = 1;
             break;
         default:
@@ -263,8 +304,10 @@ void fm_key_write(uint8_t value) {
     constexpr int RECORD_OF_BIT[4] = {OP1, OP2, OP3, OP4};
     for (int bit = 0; bit < 4; ++bit) {
         const int index = RECORD_OF_BIT[bit];
-        if (value & (0x10 << bit)) key_on(ch, index);
-        else key_off(ch.op[index]);
+        if (value & (0x10 << bit))
+            key_on(ch, index);
+        else
+            key_off(ch.op[index]);
     }
 }
 
@@ -273,7 +316,8 @@ void fm_mode_changed(uint8_t old_mode, uint8_t new_mode) {
     if ((old_mode ^ new_mode) & 0x40) chip.fm[CHANNEL_3].recalc = 1;
     // Leaving CSM releases the level it held (decision: the held TL applies at once).
     if ((old_mode & 0x80) && !(new_mode & 0x80))
-        for (FmOperator& op : chip.fm[CHANNEL_3].op) op.tl = op.tl_held;
+        for (FmOperator& op : chip.fm[CHANNEL_3].op)
+            op.tl = op.tl_held;
 }
 
 void fm_csm_key_on() {
@@ -300,10 +344,17 @@ void fm_render_sample(int64_t& left_only, int64_t& right_only, int64_t& both) {
         if (ch.recalc) recalculate(channel);
         const int32_t out = channel_output(ch);
         switch (ch.pan) {
-        case 1: right_only += out; break;
-        case 2: left_only += out; break;
-        case 3: both += out; break;
-        default: break;
+        case 1:
+            right_only += out;
+            break;
+        case 2:
+            left_only += out;
+            break;
+        case 3:
+            both += out;
+            break;
+        default:
+            break;
         }
     }
 }

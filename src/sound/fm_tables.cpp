@@ -12,7 +12,8 @@ constexpr uint8_t DETUNE_VALUES[4][32] = {
     {0},
     {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 6, 6, 7, 8, 8, 8, 8},
     {1, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 6, 6, 7, 8, 8, 9, 10, 11, 12, 13, 14, 16, 16, 16, 16},
-    {2, 2, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 6, 6, 7, 8, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 20, 22, 22, 22, 22},
+    {2, 2, 2, 2,  2,  3,  3,  3,  4,  4,  4,  5,  5,  6,  6,  7,
+     8, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 20, 22, 22, 22, 22},
 };
 
 // Envelope speed of rate j before the attack or decay divisor.
@@ -29,7 +30,8 @@ void fm_build_tables(FmTables& t, int32_t clock, int32_t rate) {
 
     for (int i = 0; i < 8192; ++i) {
         int32_t v = 0;
-        if (i < 4095) v = static_cast<int32_t>(std::floor(67108863.0 / std::pow(10.0, i * DB_PER_STEP / 20.0)));
+        if (i < 4095)
+            v = static_cast<int32_t>(std::floor(67108863.0 / std::pow(10.0, i * DB_PER_STEP / 20.0)));
         t.level[i] = v;
         t.level[8192 + i] = -v;
     }
@@ -44,10 +46,12 @@ void fm_build_tables(FmTables& t, int32_t clock, int32_t rate) {
 
     for (int k = 0; k < 4096; ++k)
         t.envelope_curve[k] = static_cast<int16_t>(std::floor(4096.0 * std::pow((4095.0 - k) / 4096.0, 8)));
-    for (int k = 4096; k < 8192; ++k) t.envelope_curve[k] = static_cast<int16_t>(k - 4096);
+    for (int k = 4096; k < 8192; ++k)
+        t.envelope_curve[k] = static_cast<int16_t>(k - 4096);
     t.envelope_curve[8192] = 4095;
 
-    for (int f = 0; f < 2048; ++f) t.frequency[f] = static_cast<int32_t>(std::floor(t.freqbase * f * 0.125));
+    for (int f = 0; f < 2048; ++f)
+        t.frequency[f] = static_cast<int32_t>(std::floor(t.freqbase * f * 0.125));
 
     for (int row = 0; row < 4; ++row) {
         for (int kc = 0; kc < 32; ++kc) {
@@ -69,9 +73,11 @@ void fm_build_tables(FmTables& t, int32_t clock, int32_t rate) {
     }
 
     t.multiple[0] = 1;
-    for (int m = 1; m < 16; ++m) t.multiple[m] = 2 * m;
+    for (int m = 1; m < 16; ++m)
+        t.multiple[m] = 2 * m;
 
-    for (int k = 0; k < 15; ++k) t.sustain_level[k] = 0x10000000u + static_cast<uint32_t>(k) * 0x800000u;
+    for (int k = 0; k < 15; ++k)
+        t.sustain_level[k] = 0x10000000u + static_cast<uint32_t>(k) * 0x800000u;
     t.sustain_level[15] = 0x1F800000u;
 }
 

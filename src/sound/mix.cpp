@@ -14,7 +14,9 @@ namespace {
 constexpr int64_t FM_LOW = -0x8000000;
 constexpr int64_t FM_HIGH = 0x7FFF000;
 
-int32_t fm_value(int64_t a, int64_t b) { return static_cast<int32_t>(std::clamp((a + b) / 3 * 2, FM_LOW, FM_HIGH)); }
+int32_t fm_value(int64_t a, int64_t b) {
+    return static_cast<int32_t>(std::clamp((a + b) / 3 * 2, FM_LOW, FM_HIGH));
+}
 
 void add_fm_16(uint8_t* output, int32_t count, int32_t channels, bool with_fm) {
     for (int32_t i = 0; i < count; ++i) {
@@ -25,7 +27,8 @@ void add_fm_16(uint8_t* output, int32_t count, int32_t channels, bool with_fm) {
             values[0] = fm_value(left_only, both);
             values[1] = fm_value(both, right_only);
         } else {
-            values[0] = static_cast<int32_t>(std::clamp((left_only + both + right_only) / 3 * 2, FM_LOW, FM_HIGH));
+            values[0] =
+                static_cast<int32_t>(std::clamp((left_only + both + right_only) / 3 * 2, FM_LOW, FM_HIGH));
         }
         for (int32_t lane = 0; lane < channels; ++lane) {
             int16_t sample;
@@ -47,7 +50,8 @@ void add_fm_8(uint8_t* output, int32_t count, int32_t channels, bool with_fm) {
             values[0] = fm_value(left_only, both);
             values[1] = fm_value(both, right_only);
         } else {
-            values[0] = static_cast<int32_t>(std::clamp((left_only + both + right_only) / 3 * 2, FM_LOW, FM_HIGH));
+            values[0] =
+                static_cast<int32_t>(std::clamp((left_only + both + right_only) / 3 * 2, FM_LOW, FM_HIGH));
         }
         for (int32_t lane = 0; lane < channels; ++lane) {
             const auto sample = static_cast<int8_t>(*output);
@@ -72,8 +76,10 @@ void render_sound(uint8_t* output, int32_t count) {
         std::memset(output, 0, bytes);
         return;
     }
-    if (fm_ssg) ssg_render(output, count, bits, channels);
-    else std::memset(output, 0, bytes);
+    if (fm_ssg)
+        ssg_render(output, count, bits, channels);
+    else
+        std::memset(output, 0, bytes);
     if (adpcm) adpcm_render(output, count, bits, channels);
     const bool with_fm = fm_ssg && fm_any_sounding();
     if (bits == 16) {
@@ -90,10 +96,12 @@ void audio_render_to_now(int32_t min_pending, bool end_of_frame) {
     const int64_t frame = t.cycles_per_frame > 0 ? t.cycles_per_frame : SOUND_CYCLES_PER_FRAME;
     const int64_t elapsed = static_cast<int64_t>(t.sound_time) + sound_cycles_in_slice();
     int32_t due = ring.block_samples;
-    if (elapsed <= frame - 5) due = static_cast<int32_t>(std::max<int64_t>(0, elapsed) * ring.block_samples / frame);
+    if (elapsed <= frame - 5)
+        due = static_cast<int32_t>(std::max<int64_t>(0, elapsed) * ring.block_samples / frame);
     if (min_pending < due - ring.rendered) {
         const int32_t frame_bytes = ring.channels * ring.bits / 8;
-        uint8_t* block = ring.ring + static_cast<size_t>(ring.render_block) * ring.block_samples * frame_bytes;
+        uint8_t* block =
+            ring.ring + static_cast<size_t>(ring.render_block) * ring.block_samples * frame_bytes;
         render_sound(block + static_cast<size_t>(ring.rendered) * frame_bytes, due - ring.rendered);
         ring.rendered = due;
     }

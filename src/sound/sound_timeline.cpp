@@ -9,8 +9,8 @@
 
 namespace {
 
-const SoundCpuCalls core_calls = {sound_cpu_run, sound_cpu_elapsed, sound_cpu_release_slice, sound_cpu_interrupt,
-                                  sound_cpu_set_irq_line};
+const SoundCpuCalls core_calls = {sound_cpu_run, sound_cpu_elapsed, sound_cpu_release_slice,
+                                  sound_cpu_interrupt, sound_cpu_set_irq_line};
 
 // Runs every event whose time has come, earliest first.
 void run_due_events() {
@@ -60,7 +60,8 @@ void sound_event_remove(uint32_t handle) {
     SoundTiming& t = machine.sound_timing;
     for (int i = 0; i < t.event_count; ++i) {
         if (t.events[i].handle != handle) continue;
-        for (int j = i + 1; j < t.event_count; ++j) t.events[j - 1] = t.events[j];
+        for (int j = i + 1; j < t.event_count; ++j)
+            t.events[j - 1] = t.events[j];
         --t.event_count;
         return;
     }
@@ -76,8 +77,10 @@ void sound_timer_callback(int index, int32_t count) {
     }
     if (t.timer_event[index] != 0) return;
     const int32_t now = t.sound_time + sound_cycles_in_slice();
-    const double unit = machine.sound_chip.timer_unit > 0 ? machine.sound_chip.timer_unit : 144.0 / 8'000'000.0;
-    const double cycles = t.seconds_per_cycle > 0 ? count * unit / t.seconds_per_cycle : count * unit * SOUND_CPU_RATE;
+    const double unit =
+        machine.sound_chip.timer_unit > 0 ? machine.sound_chip.timer_unit : 144.0 / 8'000'000.0;
+    const double cycles =
+        t.seconds_per_cycle > 0 ? count * unit / t.seconds_per_cycle : count * unit * SOUND_CPU_RATE;
     const auto time = static_cast<int32_t>(now + cycles);
     t.timer_event[index] = sound_event_insert(time, index, chip_timer_expired);
     if (t.in_run && time < t.run_start + t.slice_end) {
@@ -152,7 +155,8 @@ void run_sound_cpu(int32_t target, bool end_of_frame) {
     if (!end_of_frame) return;
     // Events move back by one frame, the same amount the frame driver takes off sound time, so
     // that cycles run past the end of the frame do not shift the timers.
-    for (int i = 0; i < t.event_count; ++i) t.events[i].time -= frame;
+    for (int i = 0; i < t.event_count; ++i)
+        t.events[i].time -= frame;
     t.emulated_cycles += frame;
     const int32_t rate = t.cpu_rate > 0 ? t.cpu_rate : SOUND_CPU_RATE;
     while (t.emulated_cycles >= rate) {

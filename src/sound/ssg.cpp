@@ -28,7 +28,8 @@ void update_amplitude(int channel) {
     const uint8_t value = s.regs[8 + channel];
     s.use_envelope[channel] = (value & 0x10) != 0;
     const int level = value & 15;
-    s.amplitude[channel] = s.use_envelope[channel] ? s.envelope_volume : s.volume_table[level ? 2 * level + 1 : 0];
+    s.amplitude[channel] =
+        s.use_envelope[channel] ? s.envelope_volume : s.volume_table[level ? 2 * level + 1 : 0];
 }
 
 void set_envelope_volume(int32_t volume) {
@@ -64,7 +65,8 @@ int32_t ssg_sample() {
     int64_t sum = 0;
     int32_t left = SAMPLE_SPAN;
     while (left > 0) {
-        int32_t span = std::min({left, s.tone_counter[0], s.tone_counter[1], s.tone_counter[2], s.noise_counter});
+        int32_t span =
+            std::min({left, s.tone_counter[0], s.tone_counter[1], s.tone_counter[2], s.noise_counter});
         if (!s.envelope_ended) span = std::min(span, s.envelope_counter);
         const bool noise = (s.noise_shift & 1) != 0;
         for (int c = 0; c < 3; ++c) {
@@ -140,17 +142,31 @@ void ssg_write(int address, uint8_t value) {
     const int reg = s.address;
     s.regs[reg] = value;
     switch (reg) {
-    case 0: case 1: case 2: case 3: case 4: case 5: {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5: {
         const int c = reg >> 1;
         s.regs[2 * c + 1] &= 0x0F;
         const int period = s.regs[2 * c] | (s.regs[2 * c + 1] << 8);
         set_period(s.tone_period[c], s.tone_counter[c], std::max(period, 1) * PERIOD_UNIT);
         break;
     }
-    case 6: set_period(s.noise_period, s.noise_counter, std::max(value & 31, 1) * PERIOD_UNIT); break;
-    case 7: s.mixer = value & 0x3F; break;
-    case 8: case 9: case 10: update_amplitude(reg - 8); break;
-    case 11: case 12: {
+    case 6:
+        set_period(s.noise_period, s.noise_counter, std::max(value & 31, 1) * PERIOD_UNIT);
+        break;
+    case 7:
+        s.mixer = value & 0x3F;
+        break;
+    case 8:
+    case 9:
+    case 10:
+        update_amplitude(reg - 8);
+        break;
+    case 11:
+    case 12: {
         const int period = s.regs[11] | (s.regs[12] << 8);
         set_period(s.envelope_period, s.envelope_counter, period ? period * PERIOD_UNIT : ENVELOPE_MINIMUM);
         break;
@@ -168,7 +184,8 @@ void ssg_write(int address, uint8_t value) {
         s.envelope_ended = 0;
         set_envelope_volume(s.volume_table[s.envelope_step ^ s.envelope_mask]);
         break;
-    default: break; // 14 and 15: stored only
+    default:
+        break; // 14 and 15: stored only
     }
 }
 
@@ -184,5 +201,6 @@ void ssg_render(uint8_t* output, int32_t count, int32_t bits, int32_t channels) 
         fill(output, count, bits, channels, std::min(level, SSG_MAXIMUM));
         return;
     }
-    for (int32_t i = 0; i < count; ++i) fill(output + i * channels * (bits / 8), 1, bits, channels, ssg_sample());
+    for (int32_t i = 0; i < count; ++i)
+        fill(output + i * channels * (bits / 8), 1, bits, channels, ssg_sample());
 }

@@ -62,7 +62,8 @@ struct AdpcmBEncoder {
 void put_nibbles(std::vector<uint8_t>& rom, uint32_t at, const std::vector<int>& nibbles) {
     for (size_t i = 0; i < nibbles.size(); ++i) {
         uint8_t& byte = rom[at + i / 2];
-        byte = (i & 1) ? static_cast<uint8_t>((byte & 0xF0) | nibbles[i]) : static_cast<uint8_t>(nibbles[i] << 4);
+        byte = (i & 1) ? static_cast<uint8_t>((byte & 0xF0) | nibbles[i])
+                       : static_cast<uint8_t>(nibbles[i] << 4);
     }
 }
 
@@ -111,7 +112,8 @@ TEST_F(AdpcmTest, AdpcmARoundTripFollowsTheWaveform) {
     const auto out = render_adpcm(count);
 
     int worst = 0;
-    for (int k = 30; k < NIBBLES; ++k) worst = std::max(worst, std::abs(decoded[k] - wave[k]));
+    for (int k = 30; k < NIBBLES; ++k)
+        worst = std::max(worst, std::abs(decoded[k] - wave[k]));
     RecordProperty("worst_error", worst);
     EXPECT_LE(worst, 40) << "encoder error against the waveform";
     // The chip holds each decoded value until the next nibble is due, at full volume ×16.
@@ -178,7 +180,8 @@ class AdpcmEndTest : public AdpcmTest, public ::testing::WithParamInterface<EndC
         }
     }
     static bool playing(const EndCase& c) {
-        return c.channel < 6 ? machine.sound_chip.adpcm_a[c.channel].playing : machine.sound_chip.adpcm_b.playing;
+        return c.channel < 6 ? machine.sound_chip.adpcm_a[c.channel].playing
+                             : machine.sound_chip.adpcm_b.playing;
     }
 };
 
@@ -235,8 +238,9 @@ TEST_P(AdpcmEndTest, EndBeyondTheRomStopsAtItsLastByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Adpcm, AdpcmEndTest,
-                         ::testing::Values(EndCase{"A0", 0, 0x01}, EndCase{"A1", 1, 0x02}, EndCase{"A2", 2, 0x04},
-                                           EndCase{"A3", 3, 0x08}, EndCase{"A4", 4, 0x10}, EndCase{"A5", 5, 0x20},
+                         ::testing::Values(EndCase{"A0", 0, 0x01}, EndCase{"A1", 1, 0x02},
+                                           EndCase{"A2", 2, 0x04}, EndCase{"A3", 3, 0x08},
+                                           EndCase{"A4", 4, 0x10}, EndCase{"A5", 5, 0x20},
                                            EndCase{"B", 6, 0x80}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -270,7 +274,8 @@ TEST_F(AdpcmTest, FullAttenuationIsSilent) {
 TEST_F(AdpcmTest, RestartFadesTheOldSoundInsteadOfClicking) {
     AdpcmAEncoder encoder;
     std::vector<int> nibbles;
-    for (int k = 0; k < 0x200; ++k) nibbles.push_back(encoder.encode(1000));
+    for (int k = 0; k < 0x200; ++k)
+        nibbles.push_back(encoder.encode(1000));
     put_nibbles(rom, DATA, nibbles);
     start_chip();
     setup_a(0, DATA, DATA + 0xFF);

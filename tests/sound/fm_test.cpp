@@ -11,7 +11,7 @@ namespace {
 
 // Register offsets of the four operators in register order (operator 1, 3, 2, 4).
 constexpr int OPERATOR_OFFSET[4] = {0x0, 0x8, 0x4, 0xC}; // operators 1, 2, 3, 4
-constexpr int RECORD[4] = {0, 2, 1, 3};                 // record of operators 1, 2, 3, 4
+constexpr int RECORD[4] = {0, 2, 1, 3};                  // record of operators 1, 2, 3, 4
 
 class FmTest : public SoundChipTest {
   protected:
@@ -89,17 +89,19 @@ TEST_P(FmPitchTest, ToneMatchesPublishedFormula) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fm, FmPitchTest,
-                         ::testing::Values(PitchCase{1000, 4}, PitchCase{618, 3}, PitchCase{1200, 5}, PitchCase{700, 6},
-                                           PitchCase{2047, 2}, PitchCase{300, 7}),
+                         ::testing::Values(PitchCase{1000, 4}, PitchCase{618, 3}, PitchCase{1200, 5},
+                                           PitchCase{700, 6}, PitchCase{2047, 2}, PitchCase{300, 7}),
                          [](const auto& info) {
-                             return "Fnum" + std::to_string(info.param.fnum) + "Block" + std::to_string(info.param.block);
+                             return "Fnum" + std::to_string(info.param.fnum) + "Block" +
+                                    std::to_string(info.param.block);
                          });
 
 TEST_F(FmTest, TotalLevel127IsSilent) {
     voice(7, {1, 2, 3, 4}, 127);
     frequency(1000, 4);
     key(0xF);
-    for (int16_t s : render16(2000)) ASSERT_EQ(s, 0);
+    for (int16_t s : render16(2000))
+        ASSERT_EQ(s, 0);
 }
 
 class AttackRateTest : public FmTest, public ::testing::WithParamInterface<int> {};
@@ -167,8 +169,8 @@ TEST_P(FmRoutingTest, OperatorAloneSoundsOnlyAsACarrier) {
     key(0xF);
     const auto out = render16(500);
     const auto left = lane(out, 0), right = lane(out, 1);
-    const int peak = std::abs(*std::max_element(left.begin(), left.end(),
-                                                [](int16_t a, int16_t b) { return std::abs(a) < std::abs(b); }));
+    const int peak = std::abs(*std::max_element(
+        left.begin(), left.end(), [](int16_t a, int16_t b) { return std::abs(a) < std::abs(b); }));
     if (c.carrier) {
         EXPECT_GT(peak, 5000);
         EXPECT_EQ(left, right);
@@ -183,7 +185,8 @@ std::vector<RoutingCase> routing_cases() {
                                      {0, 1, 0, 1}, {0, 1, 1, 1}, {0, 1, 1, 1}, {1, 1, 1, 1}};
     std::vector<RoutingCase> cases;
     for (int a = 0; a < 8; ++a)
-        for (int o = 1; o <= 4; ++o) cases.push_back({a, o, carriers[a][o - 1]});
+        for (int o = 1; o <= 4; ++o)
+            cases.push_back({a, o, carriers[a][o - 1]});
     return cases;
 }
 
@@ -221,7 +224,7 @@ TEST_F(FmTest, ChannelThreeSpecialModeGivesOperatorsTheirOwnFrequencies) {
     write_first(0x27, 0x40);
     write_first(0xAD, 4 << 3 | 1); // operator 1's latch, then its frequency number
     write_first(0xA9, 0x00);
-    write_first(0xA6, 2 << 3);     // the channel's own (operator 4)
+    write_first(0xA6, 2 << 3); // the channel's own (operator 4)
     write_first(0xA2, 200);
     write_first(0x28, 0xF2);
     render16(1);

@@ -20,7 +20,9 @@ class MixTest : public SoundChipTest {
     static void full_scale_channel(int channel, uint8_t pan = 0xC0) {
         const bool second = channel >= 3;
         const int slot = channel % 3;
-        auto write = [&](int reg, uint8_t value) { second ? write_second(reg, value) : write_first(reg, value); };
+        auto write = [&](int reg, uint8_t value) {
+            second ? write_second(reg, value) : write_first(reg, value);
+        };
         write(0xB0 + slot, 0x07);
         write(0xB4 + slot, pan);
         for (int op = 0; op < 4; ++op) {
@@ -52,7 +54,8 @@ class MixTest : public SoundChipTest {
 };
 
 TEST_F(MixTest, FullScaleFmOnAllFourChannelsStaysWithinTheClamp) {
-    for (int channel : {1, 2, 4, 5}) full_scale_channel(channel);
+    for (int channel : {1, 2, 4, 5})
+        full_scale_channel(channel);
     const auto out = render16(4000);
     const auto [low, high] = std::minmax_element(out.begin(), out.end());
     EXPECT_EQ(*high, 32760);
@@ -174,8 +177,8 @@ TEST_P(RenderToNowCaseTest, RendersTheSamplesDueAtTheCurrentTime) {
 
 INSTANTIATE_TEST_SUITE_P(Mix, RenderToNowCaseTest,
                          ::testing::Values(NowCase{0, 0, 0}, NowCase{34688, 0, 183}, NowCase{34688, 182, 183},
-                                           NowCase{34688, 183, 0}, NowCase{69370, 0, 366}, NowCase{69372, 0, 367},
-                                           NowCase{80000, 0, 367}),
+                                           NowCase{34688, 183, 0}, NowCase{69370, 0, 366},
+                                           NowCase{69372, 0, 367}, NowCase{80000, 0, 367}),
                          [](const auto& info) {
                              return "Time" + std::to_string(info.param.sound_time) + "Pending" +
                                     std::to_string(info.param.min_pending);

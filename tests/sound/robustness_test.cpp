@@ -18,7 +18,8 @@ class RandomWritesTest : public SoundChipTest, public ::testing::WithParamInterf
 
 TEST_P(RandomWritesTest, AnyRegisterTrafficStaysInBounds) {
     std::mt19937 random(20261209);
-    for (uint8_t& b : rom) b = static_cast<uint8_t>(random());
+    for (uint8_t& b : rom)
+        b = static_cast<uint8_t>(random());
     start_chip();
     const FormatCase& c = GetParam();
     for (int round = 0; round < 400; ++round) {
@@ -31,16 +32,19 @@ TEST_P(RandomWritesTest, AnyRegisterTrafficStaysInBounds) {
         }
         const auto count = static_cast<int32_t>(random() % 400 + 1);
         if (c.bits == 16) {
-            for (int16_t s : render16(count, c.channels)) ASSERT_LE(std::abs(s), 32760);
+            for (int16_t s : render16(count, c.channels))
+                ASSERT_LE(std::abs(s), 32760);
         } else {
             const auto bytes = render8(count, c.channels);
-            for (uint8_t s : bytes) ASSERT_TRUE(s >= 1 && s <= 254);
+            for (uint8_t s : bytes)
+                ASSERT_TRUE(s >= 1 && s <= 254);
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sound, RandomWritesTest,
-                         ::testing::Values(FormatCase{16, 2}, FormatCase{16, 1}, FormatCase{8, 2}, FormatCase{8, 1}),
+                         ::testing::Values(FormatCase{16, 2}, FormatCase{16, 1}, FormatCase{8, 2},
+                                           FormatCase{8, 1}),
                          [](const auto& info) {
                              return std::to_string(info.param.bits) + "Bit" +
                                     (info.param.channels == 2 ? "Stereo" : "Mono");

@@ -91,8 +91,9 @@ void SoundChipTest::SetUp() {
 }
 
 void SoundChipTest::start_chip() {
-    ASSERT_EQ(chip_initialise(CHIP_CLOCK, OUTPUT_RATE, rom.data(), rom.data(), static_cast<uint32_t>(rom.size()),
-                              static_cast<uint32_t>(rom.size()), sound_timer_callback),
+    ASSERT_EQ(chip_initialise(CHIP_CLOCK, OUTPUT_RATE, rom.data(), rom.data(),
+                              static_cast<uint32_t>(rom.size()), static_cast<uint32_t>(rom.size()),
+                              sound_timer_callback),
               1);
 }
 
@@ -134,21 +135,25 @@ std::vector<uint8_t> SoundChipTest::render8(int32_t count, int32_t channels, uin
 
 std::vector<int16_t> SoundChipTest::lane(const std::vector<int16_t>& stereo, int which) {
     std::vector<int16_t> out;
-    for (size_t i = static_cast<size_t>(which); i < stereo.size(); i += 2) out.push_back(stereo[i]);
+    for (size_t i = static_cast<size_t>(which); i < stereo.size(); i += 2)
+        out.push_back(stereo[i]);
     return out;
 }
 
 double measured_frequency(const std::vector<int16_t>& samples, double rate) {
     if (samples.size() < 2) return 0;
-    const double mean = std::accumulate(samples.begin(), samples.end(), 0.0) / static_cast<double>(samples.size());
+    const double mean =
+        std::accumulate(samples.begin(), samples.end(), 0.0) / static_cast<double>(samples.size());
     double first = -1, last = -1;
     int crossings = 0;
     for (size_t i = 1; i < samples.size(); ++i) {
         const double a = samples[i - 1] - mean, b = samples[i] - mean;
         if (a < 0 && b >= 0) {
             const double at = static_cast<double>(i - 1) + a / (a - b);
-            if (first < 0) first = at;
-            else ++crossings;
+            if (first < 0)
+                first = at;
+            else
+                ++crossings;
             last = at;
         }
     }

@@ -25,8 +25,10 @@ class SoundChipTest : public MachineTest {
     void start_chip();
 
     // Renders `count` samples in the given format with the given section flags.
-    static std::vector<int16_t> render16(int32_t count, int32_t channels = 2, uint32_t flags = AF_FM_SSG | AF_ADPCM);
-    static std::vector<uint8_t> render8(int32_t count, int32_t channels = 2, uint32_t flags = AF_FM_SSG | AF_ADPCM);
+    static std::vector<int16_t> render16(int32_t count, int32_t channels = 2,
+                                         uint32_t flags = AF_FM_SSG | AF_ADPCM);
+    static std::vector<uint8_t> render8(int32_t count, int32_t channels = 2,
+                                        uint32_t flags = AF_FM_SSG | AF_ADPCM);
     // One lane (0 left, 1 right) of interleaved stereo.
     static std::vector<int16_t> lane(const std::vector<int16_t>& stereo, int which);
 
@@ -46,11 +48,11 @@ struct ScriptedCore {
     size_t next_action = 0;
     uint32_t result = 0x80000000u;
     bool set_ei_pending = false;
-    bool halted = false;               // runs execute nothing and report 0 cycles
-    std::vector<int32_t> runs;         // length asked for by each run
-    int64_t frame_base = 0;            // cycles of the frames before the current one
-    uint8_t acknowledge_mode = 0;      // non-zero: written to 0x27 as soon as the line rises
-    std::vector<int64_t> irq_raised;   // cycle (frame_base + frame cycle) of each set_irq_line(1)
+    bool halted = false;             // runs execute nothing and report 0 cycles
+    std::vector<int32_t> runs;       // length asked for by each run
+    int64_t frame_base = 0;          // cycles of the frames before the current one
+    uint8_t acknowledge_mode = 0;    // non-zero: written to 0x27 as soon as the line rises
+    std::vector<int64_t> irq_raised; // cycle (frame_base + frame cycle) of each set_irq_line(1)
     std::vector<int64_t> irq_lowered;
     int interrupts = 0;
 };

@@ -55,21 +55,38 @@ TEST_F(SsgTest, StereoCarriesTheSameValueOnBothSides) {
 }
 
 // The drawings of the envelope shapes: the level (0-31) of envelope step k after the shape write.
-enum class Drawing { FallThenZero, RiseThenZero, FallThenHigh, RiseThenHigh, FallingSaw, RisingSaw, TriangleUp, TriangleDown };
+enum class Drawing {
+    FallThenZero,
+    RiseThenZero,
+    FallThenHigh,
+    RiseThenHigh,
+    FallingSaw,
+    RisingSaw,
+    TriangleUp,
+    TriangleDown
+};
 
 int drawn_level(Drawing d, int k) {
     const int p = k % 32;
     const bool first = k < 32;
     const bool odd_cycle = (k / 32) & 1;
     switch (d) {
-    case Drawing::FallThenZero: return first ? 31 - p : 0;
-    case Drawing::RiseThenZero: return first ? p : 0;
-    case Drawing::FallThenHigh: return first ? 31 - p : 31;
-    case Drawing::RiseThenHigh: return first ? p : 31;
-    case Drawing::FallingSaw: return 31 - p;
-    case Drawing::RisingSaw: return p;
-    case Drawing::TriangleUp: return odd_cycle ? 31 - p : p;
-    case Drawing::TriangleDown: return odd_cycle ? p : 31 - p;
+    case Drawing::FallThenZero:
+        return first ? 31 - p : 0;
+    case Drawing::RiseThenZero:
+        return first ? p : 0;
+    case Drawing::FallThenHigh:
+        return first ? 31 - p : 31;
+    case Drawing::RiseThenHigh:
+        return first ? p : 31;
+    case Drawing::FallingSaw:
+        return 31 - p;
+    case Drawing::RisingSaw:
+        return p;
+    case Drawing::TriangleUp:
+        return odd_cycle ? 31 - p : p;
+    case Drawing::TriangleDown:
+        return odd_cycle ? p : 31 - p;
     }
     return -1;
 }
@@ -94,7 +111,8 @@ TEST_P(SsgEnvelopeTest, ShapeFollowsItsDrawing) {
     constexpr double STEP_SAMPLES = 45.0 * 2890 / 32768;
     for (int k = 0; (k + 1) * STEP_SAMPLES < 1000; ++k) {
         const int level = drawn_level(c.drawing, k);
-        const int volume = level == 0 ? 0 : static_cast<int>(std::floor(32767 / std::pow(10.0, 1.5 * (31 - level) / 20)));
+        const int volume =
+            level == 0 ? 0 : static_cast<int>(std::floor(32767 / std::pow(10.0, 1.5 * (31 - level) / 20)));
         const auto i = static_cast<size_t>((k + 0.5) * STEP_SAMPLES);
         ASSERT_EQ(out[i], volume / 2) << "step " << k;
     }
@@ -138,7 +156,7 @@ TEST_F(SsgTest, ThreeFullChannelsHoldAtTheTopInsteadOfWrapping) {
 }
 
 TEST_F(SsgTest, NoiseGatesTheChannel) {
-    ssg(6, 31); // a new noise bit every 2.7 output samples
+    ssg(6, 31);   // a new noise bit every 2.7 output samples
     ssg(7, 0x37); // noise on A, every tone off
     ssg(8, 15);
     const auto out = render_ssg(4000);

@@ -26,7 +26,7 @@ class TimerTest : public SoundChipTest {
 
 struct PeriodCase {
     const char* name;
-    int timer;   // 0 = A, 1 = B
+    int timer; // 0 = A, 1 = B
     int value;
     double seconds; // published overflow period at 8 MHz
 };
@@ -51,13 +51,16 @@ TEST_P(TimerPeriodTest, OverflowsEveryPeriodInSoundCpuCycles) {
     const double cycles = c.seconds * SOUND_CPU_RATE;
     EXPECT_NEAR(static_cast<double>(scripted.irq_raised[0]), cycles, 1.0);
     for (size_t i = 1; i < scripted.irq_raised.size(); ++i)
-        EXPECT_NEAR(static_cast<double>(scripted.irq_raised[i] - scripted.irq_raised[i - 1]), cycles, 1.0) << i;
+        EXPECT_NEAR(static_cast<double>(scripted.irq_raised[i] - scripted.irq_raised[i - 1]), cycles, 1.0)
+            << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Timers, TimerPeriodTest,
-                         ::testing::Values(PeriodCase{"A1023", 0, 1023, 18e-6}, PeriodCase{"A0", 0, 0, 1024 * 18e-6},
+                         ::testing::Values(PeriodCase{"A1023", 0, 1023, 18e-6},
+                                           PeriodCase{"A0", 0, 0, 1024 * 18e-6},
                                            PeriodCase{"A512", 0, 512, 512 * 18e-6},
-                                           PeriodCase{"B255", 1, 255, 288e-6}, PeriodCase{"B128", 1, 128, 128 * 288e-6}),
+                                           PeriodCase{"B255", 1, 255, 288e-6},
+                                           PeriodCase{"B128", 1, 128, 128 * 288e-6}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TimerTest, InterruptRisesAfterFirstOverflowAndResetBitLowersIt) {
@@ -187,9 +190,11 @@ TEST_F(TimerTest, CsmKeysChannelThreeOnAtEachTimerAOverflow) {
     set_timer_a(1023);
     write_first(0x27, 0x81); // CSM, run A
     write_first(0x28, 0xF2); // ignored under CSM
-    for (const FmOperator& op : machine.sound_chip.fm[2].op) EXPECT_EQ(op.state, ENV_RELEASE);
+    for (const FmOperator& op : machine.sound_chip.fm[2].op)
+        EXPECT_EQ(op.state, ENV_RELEASE);
     run_sound_cpu(74, false);
-    for (const FmOperator& op : machine.sound_chip.fm[2].op) EXPECT_EQ(op.state, ENV_ATTACK);
+    for (const FmOperator& op : machine.sound_chip.fm[2].op)
+        EXPECT_EQ(op.state, ENV_ATTACK);
 }
 
 TEST_F(TimerTest, CsmHoldsChannelThreeLevelUntilTheTimerKeyOn) {
@@ -204,7 +209,8 @@ TEST_F(TimerTest, CsmHoldsChannelThreeLevelUntilTheTimerKeyOn) {
 }
 
 TEST_F(TimerTest, SecondInitialisationFails) {
-    EXPECT_EQ(chip_initialise(CHIP_CLOCK, OUTPUT_RATE, rom.data(), rom.data(), 16, 16, sound_timer_callback), 0);
+    EXPECT_EQ(chip_initialise(CHIP_CLOCK, OUTPUT_RATE, rom.data(), rom.data(), 16, 16, sound_timer_callback),
+              0);
     EXPECT_EQ(machine.sound_chip.adpcm_a_length, rom.size());
 }
 
