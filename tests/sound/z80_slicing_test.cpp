@@ -3,6 +3,8 @@
 // core is still a stand-in (it runs nothing).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numeric>
 
@@ -86,6 +88,13 @@ TEST_F(Z80SlicingTest, TimerInterruptsComeOnePeriodApart) {
         EXPECT_GE(gap, period - 30) << i;
         EXPECT_LE(gap, period + 30) << i;
     }
+    int64_t shortest = INT64_MAX, longest = 0;
+    for (size_t i = 1; i < acknowledged.size(); ++i) {
+        shortest = std::min(shortest, acknowledged[i] - acknowledged[i - 1]);
+        longest = std::max(longest, acknowledged[i] - acknowledged[i - 1]);
+    }
+    RecordProperty("shortest_gap", static_cast<int>(shortest));
+    RecordProperty("longest_gap", static_cast<int>(longest));
     const double mean = static_cast<double>(acknowledged.back() - acknowledged.front()) /
                         static_cast<double>(acknowledged.size() - 1);
     EXPECT_NEAR(mean, period, period * 0.01);
