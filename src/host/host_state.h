@@ -12,6 +12,10 @@ struct DisplayContext {
     int32_t flip_mode = 0;
     int32_t starting = 0;     // 1 while the start-up stages run
     int32_t present_flip = 0; // 1 when frames are drawn into the back buffer and flipped
+    // Channel masks of the current 16-bit mode's pixels.
+    uint32_t red_mask = 0xF800;
+    uint32_t green_mask = 0x07E0;
+    uint32_t blue_mask = 0x001F;
     uint8_t entries[256][4] = {}; // 8-bit palette: red, green, blue, flags
 };
 

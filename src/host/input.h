@@ -8,3 +8,9 @@ int input_open(WindowHandle window); // 1 on success
 void input_close();
 int keyboard_set_exclusive(int exclusive);
 int input_poll();
+// Reads the keyboard into `state` (256 bytes by scan code); 1 when it was read.
+int keyboard_read(uint8_t* state);
+// Name of a scan code for the menu ("UNDEF." for codes without one).
+const char* key_name(uint8_t scan_code);
+// Number of joysticks obtained at start (0..2).
+int input_joystick_count();

@@ -18,6 +18,9 @@ int input_open(WindowHandle) { return 1; }
 void input_close() {}
 int keyboard_set_exclusive(int) { return 1; }
 int input_poll() { return 1; }
+int keyboard_read(uint8_t*) { return 0; }
+const char* key_name(uint8_t) { return "UNDEF."; }
+int input_joystick_count() { return 0; }
 
 int audio_restart(int) { return 0; }
 void audio_stop(int) {}
