@@ -15,7 +15,7 @@
         .equ    LOGO_TILE,   768             | bevelled block among the board's fix tiles
         .equ    LOGO_FRAMES, 100
 
-        .section .text
+        .section .vectors, "ax"
         .globl  _start
 _start:
 vectors:
@@ -31,6 +31,9 @@ vectors:
 
         .org    0x400
         .word   0x4E71                      | NOP (the word before the entry)
+        jmp     (entry).l                   | 0xC00402: the reset entry
+
+        .section .text
 entry:
         move.w  #0x2700, sr
         lea     0x10F300, sp
@@ -163,6 +166,7 @@ firmware_tick:
 
 ignore: rte
 
+        .section .rodata
         .balign 2
 | Board colours (0x0RGB, four bits a channel): palette 0 for text, palette 1 for the logo.
 board_colours:

@@ -18,6 +18,7 @@ _start:
         .org    0x100
         .ascii  "QZB!"                      | the firmware looks for this
         .long   game_entry
+        .long   idle                        | where the game idles (for the tests)
         .asciz  "QZB DEMO GAME 1.0"
 
         .section .text
@@ -33,7 +34,8 @@ game_entry:
         bcc.s   2f
         move.w  (a0)+, (a1)+
         bra.s   1b
-2:      lea     __bss_end, a2
+2:      lea     __bss_start, a1
+        lea     __bss_end, a2
 3:      cmp.l   a2, a1
         bcc.s   4f
         clr.w   (a1)+

@@ -220,7 +220,6 @@ static void player_join(int index) {
     p->x = index ? 200 : 104, p->y = FIELD_BOTTOM - 16, p->invulnerable = 90, p->cooldown = 0;
     p->held = 0xFF;
     sprite_tiles((uint16_t)(SPR_SHIPS + index), 0x100, 1, PAL_SHIP << 8);
-    sprite_tiles((uint16_t)(SPR_SHIPS + index), 0x100, 1, PAL_SHIP << 8);
     VRAM_MOD = 1;
     VRAM_ADDR = (uint16_t)((SPR_SHIPS + index) * 64 + 2);
     VRAM_DATA = 0x104; // the exhaust: four frames stepped by the chip's auto-animation

@@ -50,6 +50,10 @@ TEST_F(CartImages, ProgramAndFirmwareStartAsTheBoardExpects) {
     EXPECT_EQ(long_at(firmware, 0), 0x0010F300u);
     EXPECT_EQ(long_at(firmware, 4), 0x00C00402u);
     EXPECT_NE(byte_at(firmware, 0x11C62), 0x66) << "the machine would patch the firmware";
+    // The reset entry at 0xC00402 jumps to the firmware's code (sections may align past it).
+    EXPECT_EQ(firmware[0x402] | firmware[0x403] << 8, 0x4EF9);
+    EXPECT_GT(long_at(firmware, 0x404), 0xC00402u);
+    EXPECT_LT(long_at(firmware, 0x404), 0xC20000u);
     // Both level-1 vectors lead to handlers inside their own images.
     EXPECT_GE(long_at(firmware, 0x64), 0xC00000u);
     EXPECT_LT(long_at(firmware, 0x64), 0xC20000u);
