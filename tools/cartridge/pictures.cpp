@@ -1,6 +1,7 @@
 // The loading picture (111: raw RGB, 640 x 480) and the icon (124: raw RGBA, 32 x 32).
-// The picture leaves a dark bar at the bottom right where start-up draws its progress marks
-// (x 375 to 587, y 442 to 457) and keeps the middle of the screen calm for the "LOADING" text.
+// The picture leaves a white bar at the bottom right where start-up draws its progress marks
+// (x 375 to 602, y 442 to 457: black glyphs on a white background) and keeps the middle of the
+// screen calm for the "LOADING" text.
 #include <cmath>
 
 #include "cartridge.h"
@@ -54,10 +55,10 @@ Bytes build_loading_picture(const Font& font) {
     text(img, font, "QZB", 320 - 3 * 8 * 12 / 2 + 6, 46 + 6, 12, Rgb{20, 0, 40});
     text(img, font, "QZB", 320 - 3 * 8 * 12 / 2, 46, 12, Rgb{255, 210, 60});
     text(img, font, "ARCADE MACHINE", 320 - 14 * 8 * 2 / 2, 160, 2, Rgb{230, 230, 255});
-    // The progress bar's frame: marks come at x = 28 n + 347 (n = 1..7) and 571, 32 pixels wide.
+    // The progress bar: marks come at x = 28 n + 347 (n = 1..7) and 571, 32 pixels wide.
     for (int y = 438; y < 462; ++y)
         for (int x = 368; x < 608; ++x)
-            put(img, x, y, (y == 438 || y == 461 || x == 368 || x == 607) ? Rgb{255, 255, 255} : Rgb{0, 0, 0});
+            put(img, x, y, (y == 438 || y == 461 || x == 368 || x == 607) ? Rgb{20, 0, 40} : Rgb{255, 255, 255});
     text(img, font, "(C) QZB PROJECT", 24, 446, 1, Rgb{180, 180, 220});
     return img;
 }
