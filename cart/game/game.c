@@ -4,14 +4,14 @@
 
 // Sprite slots.
 enum {
-    SPR_WALLS = 1,    // 1-2 left wall, 3-4 right wall: tall chained columns
-    SPR_SHIPS = 5,    // 5-6
-    SPR_SHOTS = 8,    // 8-23
+    SPR_WALLS = 1,     // 1-2 left wall, 3-4 right wall: tall chained columns
+    SPR_SHIPS = 5,     // 5-6
+    SPR_SHOTS = 8,     // 8-23
     SPR_STINGERS = 24, // 24-47
-    SPR_SAUCER = 48,  // 48-50: a chain of three columns
-    SPR_BULLETS = 52, // 52-67
-    SPR_BLASTS = 70,  // 70-85
-    SPR_LOGO = 100,   // 100-105: a chain of six columns
+    SPR_SAUCER = 48,   // 48-50: a chain of three columns
+    SPR_BULLETS = 52,  // 52-67
+    SPR_BLASTS = 70,   // 70-85
+    SPR_LOGO = 100,    // 100-105: a chain of six columns
     SPR_BIG_TEXT = 110,
 };
 enum { MAX_SHOTS = 16, MAX_STINGERS = 24, MAX_BULLETS = 16, MAX_BLASTS = 16 };
@@ -43,7 +43,9 @@ static uint16_t random16(void) {
 }
 
 // The raster line at the moment of a key press is as good as a dice roll.
-static void stir_random(void) { random_state ^= (uint16_t)(raster_line() * 40503u + 1); }
+static void stir_random(void) {
+    random_state ^= (uint16_t)(raster_line() * 40503u + 1);
+}
 
 static uint8_t start_pressed(void) {
     const uint8_t now = read_start();
@@ -91,19 +93,22 @@ static void draw_status(void) {
     fix_text(2, 2, 1, "1P");
     fix_number(5, 2, 1, players[0].score, 7);
     fix_text(14, 2, 2, "HI");
-    fix_number(17, 2, 2, score_table[0].score > players[0].score ? score_table[0].score : players[0].score, 7);
+    fix_number(17, 2, 2, score_table[0].score > players[0].score ? score_table[0].score : players[0].score,
+               7);
     fix_text(27, 2, 3, "2P");
     fix_number(30, 2, 3, players[1].score, 7);
     for (int p = 0; p < 2; ++p) {
         char lives[4] = "   ";
-        for (int i = 0; i < 3 && i < players[p].lives; ++i) lives[i] = '*';
+        for (int i = 0; i < 3 && i < players[p].lives; ++i)
+            lives[i] = '*';
         fix_text(p ? 34 : 2, 29, 4, players[p].active ? lives : "   ");
     }
 }
 
 static void big_text(const char* text, int y, int zoom) {
     int n = 0;
-    while (text[n]) ++n;
+    while (text[n])
+        ++n;
     const int width = n * (zoom > 15 ? 16 : zoom + 1);
     for (int i = 0; i < 12; ++i) {
         if (i < n) {
@@ -116,14 +121,16 @@ static void big_text(const char* text, int y, int zoom) {
 }
 
 static void big_text_hide(void) {
-    for (int i = 0; i < 12; ++i) sprite_hide((uint16_t)(SPR_BIG_TEXT + i));
+    for (int i = 0; i < 12; ++i)
+        sprite_hide((uint16_t)(SPR_BIG_TEXT + i));
 }
 
 // ---- title ----
 
 static void logo_draw(int zoom, int y) {
     for (int c = 0; c < 6; ++c) {
-        sprite_tiles((uint16_t)(SPR_LOGO + c), (uint16_t)(0x200 + (c / 2) * 4 + (c & 1) * 2), 2, PAL_LOGO << 8);
+        sprite_tiles((uint16_t)(SPR_LOGO + c), (uint16_t)(0x200 + (c / 2) * 4 + (c & 1) * 2), 2,
+                     PAL_LOGO << 8);
     }
     const int column = zoom > 15 ? 16 : zoom + 1;
     for (int c = 0; c < 6; ++c)
@@ -140,7 +147,8 @@ static void title_page(int page) {
             fix_number(19, 16 + 2 * i, 1, score_table[i].score, 7);
         }
     } else {
-        for (int i = 0; i < 6; ++i) fix_text(7, 14 + 2 * i, (uint16_t)(1 + (i & 3)), attract_lines[i]);
+        for (int i = 0; i < 6; ++i)
+            fix_text(7, 14 + 2 * i, (uint16_t)(1 + (i & 3)), attract_lines[i]);
     }
     fix_text(8, 27, 5, "1P OR 2P START");
     fix_text(8, 28, 1, "(C) QZB PROJECT");
@@ -182,6 +190,7 @@ static void spawn_blast(int x, int y) {
 }
 
 static void spawn_stinger(void) {
+    stir_random();
     for (int i = 0; i < MAX_STINGERS; ++i) {
         struct Thing* s = &stingers[i];
         if (s->alive) continue;
@@ -280,7 +289,8 @@ static void update_player(int index) {
             spawn_blast(stingers[i].x, stingers[i].y);
             add_score(index, 50);
         }
-        for (int i = 0; i < MAX_BULLETS; ++i) bullets[i].alive = 0;
+        for (int i = 0; i < MAX_BULLETS; ++i)
+            bullets[i].alive = 0;
     }
     if (pressed & IN_D) p->fast ^= 1;
     if (p->invulnerable) --p->invulnerable;
@@ -289,8 +299,10 @@ static void update_player(int index) {
     VRAM_MOD = 1;
     VRAM_ADDR = (uint16_t)((SPR_SHIPS + index) * 64 + 1);
     VRAM_DATA = (uint16_t)(PAL_SHIP << 8 | flips);
-    if (p->invulnerable & 4) sprite_hide((uint16_t)(SPR_SHIPS + index));
-    else sprite_set((uint16_t)(SPR_SHIPS + index), p->x, p->y, 2, 0x0FFF, 0);
+    if (p->invulnerable & 4)
+        sprite_hide((uint16_t)(SPR_SHIPS + index));
+    else
+        sprite_set((uint16_t)(SPR_SHIPS + index), p->x, p->y, 2, 0x0FFF, 0);
 }
 
 static void update_shots(void) {
@@ -356,7 +368,8 @@ static void update_stingers(void) {
                    zoom_shrink(zoom), 0);
         for (int p = 0; p < 2; ++p) {
             struct Player* pl = &players[p];
-            if (s->alive && pl->active && !pl->invulnerable && s->age >= 16 && overlap(s->x, s->y, pl->x, pl->y, 12)) {
+            if (s->alive && pl->active && !pl->invulnerable && s->age >= 16 &&
+                overlap(s->x, s->y, pl->x, pl->y, 12)) {
                 s->alive = 0;
                 spawn_blast(s->x, s->y);
                 player_hit(pl);
@@ -376,7 +389,8 @@ static void update_saucer(void) {
                 sprite_tiles((uint16_t)(SPR_SAUCER + c), (uint16_t)(0x130 + c * 2), 2,
                              (uint16_t)(PAL_SAUCER << 8));
         }
-        for (int c = 0; c < 3; ++c) sprite_hide((uint16_t)(SPR_SAUCER + c));
+        for (int c = 0; c < 3; ++c)
+            sprite_hide((uint16_t)(SPR_SAUCER + c));
         return;
     }
     ++saucer.age;
@@ -408,7 +422,8 @@ static void update_bullets(void) {
             }
         }
         if (b->alive) {
-            sprite_tiles((uint16_t)(SPR_BULLETS + i), 0x121, 1, (uint16_t)(PAL_BULLET << 8 | ((i & 1) ? FLIP_V : 0)));
+            sprite_tiles((uint16_t)(SPR_BULLETS + i), 0x121, 1,
+                         (uint16_t)(PAL_BULLET << 8 | ((i & 1) ? FLIP_V : 0)));
             sprite_set((uint16_t)(SPR_BULLETS + i), b->x, b->y, 1, 0x0FFF, 0);
         } else {
             sprite_hide((uint16_t)(SPR_BULLETS + i));
@@ -420,8 +435,10 @@ static void update_blasts(void) {
     for (int i = 0; i < MAX_BLASTS; ++i) {
         struct Thing* b = &blasts[i];
         if (b->alive && ++b->age > 24) b->alive = 0;
-        if (b->alive) sprite_set((uint16_t)(SPR_BLASTS + i), b->x, b->y, 1, 0x0FFF, 0);
-        else sprite_hide((uint16_t)(SPR_BLASTS + i));
+        if (b->alive)
+            sprite_set((uint16_t)(SPR_BLASTS + i), b->x, b->y, 1, 0x0FFF, 0);
+        else
+            sprite_hide((uint16_t)(SPR_BLASTS + i));
     }
 }
 
@@ -439,7 +456,8 @@ static void play(int player_count) {
     walls_setup();
     fix_clear();
     clear_play_field();
-    for (int i = 0; i < player_count; ++i) player_join(i);
+    for (int i = 0; i < player_count; ++i)
+        player_join(i);
     sound(SND_GAME_MUSIC);
     level_frames = 0, spawn_timer = 60, flash = 0, paused = 0;
     int ready = 90;
@@ -473,8 +491,10 @@ static void play(int player_count) {
         update_blasts();
         if (flash) {
             --flash;
-            if (flash & 2) LATCH_PALETTE_BANK1 = 0;
-            else LATCH_PALETTE_BANK0 = 0;
+            if (flash & 2)
+                LATCH_PALETTE_BANK1 = 0;
+            else
+                LATCH_PALETTE_BANK0 = 0;
         } else {
             LATCH_PALETTE_BANK0 = 0;
         }

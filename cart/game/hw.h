@@ -12,7 +12,7 @@
 #define VRAM_ADDR REG16(0x3C0000)
 #define VRAM_DATA REG16(0x3C0002)
 #define VRAM_MOD REG16(0x3C0004)
-#define VRAM_MODE REG16(0x3C0006) // write: animation speed in the high byte
+#define VRAM_MODE REG16(0x3C0006)    // write: animation speed in the high byte
 #define LINE_COUNTER REG16(0x3C0006) // read: raster line in bits 15-7
 #define PALETTE_RAM ((volatile uint16_t*)0x400000)
 #define BACKUP_RAM ((volatile uint8_t*)0xD00000)
@@ -71,9 +71,15 @@ extern const struct ScoreEntry default_scores[SCORE_ENTRIES];
 extern const uint16_t palette_normal[16][16];
 extern const char* const attract_lines[6];
 
-static inline uint8_t read_player(int player) { return (uint8_t)~(player ? P2_INPUT : P1_INPUT); }
-static inline uint8_t read_start(void) { return (uint8_t)(~START_INPUT & 0x0F); }
-static inline void sound(uint8_t command) { SOUND_COMMAND = command; }
+static inline uint8_t read_player(int player) {
+    return (uint8_t) ~(player ? P2_INPUT : P1_INPUT);
+}
+static inline uint8_t read_start(void) {
+    return (uint8_t)(~START_INPUT & 0x0F);
+}
+static inline void sound(uint8_t command) {
+    SOUND_COMMAND = command;
+}
 
 void* memset(void* d, int c, unsigned long n);
 void* memcpy(void* d, const void* s, unsigned long n);

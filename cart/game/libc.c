@@ -4,14 +4,16 @@
 
 void* memset(void* d, int c, unsigned long n) {
     uint8_t* p = d;
-    while (n--) *p++ = (uint8_t)c;
+    while (n--)
+        *p++ = (uint8_t)c;
     return d;
 }
 
 void* memcpy(void* d, const void* s, unsigned long n) {
     uint8_t* p = d;
     const uint8_t* q = s;
-    while (n--) *p++ = *q++;
+    while (n--)
+        *p++ = *q++;
     return d;
 }
 
@@ -38,13 +40,17 @@ unsigned long __udivsi3(unsigned long n, unsigned long d) {
     return q;
 }
 
-unsigned long __umodsi3(unsigned long n, unsigned long d) { return n - __mulsi3(__udivsi3(n, d), d); }
+unsigned long __umodsi3(unsigned long n, unsigned long d) {
+    return n - __mulsi3(__udivsi3(n, d), d);
+}
 
 long __divsi3(long n, long d) {
     const int negative = (n < 0) != (d < 0);
-    const unsigned long q = __udivsi3(n < 0 ? -(unsigned long)n : (unsigned long)n,
-                                      d < 0 ? -(unsigned long)d : (unsigned long)d);
+    const unsigned long q =
+        __udivsi3(n < 0 ? -(unsigned long)n : (unsigned long)n, d < 0 ? -(unsigned long)d : (unsigned long)d);
     return negative ? -(long)q : (long)q;
 }
 
-long __modsi3(long n, long d) { return n - (long)__mulsi3((unsigned long)__divsi3(n, d), (unsigned long)d); }
+long __modsi3(long n, long d) {
+    return n - (long)__mulsi3((unsigned long)__divsi3(n, d), (unsigned long)d);
+}

@@ -4,7 +4,8 @@
 void vram_fill(uint16_t address, uint16_t count, uint16_t value) {
     VRAM_MOD = 1;
     VRAM_ADDR = address;
-    while (count--) VRAM_DATA = value;
+    while (count--)
+        VRAM_DATA = value;
 }
 
 // Every sprite off, and every tile entry blank: shrunk sprites walk more entries than their
@@ -41,13 +42,16 @@ void sprite_hide(uint16_t sprite) {
     VRAM_DATA = 0;
 }
 
-void fix_clear(void) { vram_fill(0x7000, 0x500, 0x0020); }
+void fix_clear(void) {
+    vram_fill(0x7000, 0x500, 0x0020);
+}
 
 // Text on the fix layer; columns 1-38 and rows 2-29 are on screen.
 void fix_text(int column, int row, uint16_t palette, const char* text) {
     VRAM_MOD = 32;
     VRAM_ADDR = (uint16_t)(0x7000 + column * 32 + row);
-    while (*text) VRAM_DATA = (uint16_t)(palette << 12 | (uint8_t)*text++);
+    while (*text)
+        VRAM_DATA = (uint16_t)(palette << 12 | (uint8_t)*text++);
 }
 
 void fix_number(int column, int row, uint16_t palette, uint32_t value, int digits) {
@@ -82,10 +86,15 @@ void palettes_load(void) {
     PALETTE_RAM[4095] = 0x0F00;
     LATCH_PALETTE_BANK0 = 0;
     for (int p = 0; p < 16; ++p)
-        for (int c = 0; c < 16; ++c) PALETTE_RAM[p * 16 + c] = palette_normal[p][c];
+        for (int c = 0; c < 16; ++c)
+            PALETTE_RAM[p * 16 + c] = palette_normal[p][c];
     PALETTE_RAM[4095] = 0x0001;
 }
 
-void set_animation_speed(uint8_t frames) { VRAM_MODE = (uint16_t)(frames << 8); }
+void set_animation_speed(uint8_t frames) {
+    VRAM_MODE = (uint16_t)(frames << 8);
+}
 
-uint16_t raster_line(void) { return (uint16_t)(LINE_COUNTER >> 7); }
+uint16_t raster_line(void) {
+    return (uint16_t)(LINE_COUNTER >> 7);
+}

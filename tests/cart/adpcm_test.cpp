@@ -56,7 +56,7 @@ struct Codec {
     const char* name;
     cart::Bytes (*encode)(const std::vector<int16_t>&);
     std::vector<int> (*decode)(const cart::Bytes&);
-    int shift; // the decoded signal is the input >> shift
+    int shift;        // the decoded signal is the input >> shift
     double tolerance; // largest allowed RMS error, as a fraction of full scale
 };
 
@@ -71,35 +71,44 @@ const Codec kCodecs[] = {
     {"b", cart::encode_adpcm_b, chip_decode_b, 0, 0.06},
 };
 
-void PrintTo(const Signal& s, std::ostream* os) { *os << s.name; }
-void PrintTo(const Codec& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Signal& s, std::ostream* os) {
+    *os << s.name;
+}
+void PrintTo(const Codec& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AdpcmRoundTrip : public ::testing::TestWithParam<std::tuple<Codec, Signal>> {};
 
 TEST_P(AdpcmRoundTrip, ChipDecodesWhatWasEncoded) {
     const auto& [codec, signal] = GetParam();
     std::vector<int16_t> pcm;
-    for (int i = 0; i < 8000; ++i) pcm.push_back(static_cast<int16_t>(std::lround(signal.wave(i) * 30000)));
+    for (int i = 0; i < 8000; ++i)
+        pcm.push_back(static_cast<int16_t>(std::lround(signal.wave(i) * 30000)));
     const cart::Bytes data = codec.encode(pcm);
     ASSERT_EQ(data.size(), pcm.size() / 2);
     const std::vector<int> decoded = codec.decode(data);
     ASSERT_EQ(decoded.size(), pcm.size());
     double error = 0;
-    for (size_t i = 0; i < pcm.size(); ++i) error += std::pow(decoded[i] - (pcm[i] >> codec.shift), 2);
+    for (size_t i = 0; i < pcm.size(); ++i)
+        error += std::pow(decoded[i] - (pcm[i] >> codec.shift), 2);
     const double full_scale = 32768 >> codec.shift;
     EXPECT_LT(std::sqrt(error / static_cast<double>(pcm.size())) / full_scale, codec.tolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cartridge, AdpcmRoundTrip, ::testing::Combine(::testing::ValuesIn(kCodecs), ::testing::ValuesIn(kSignals)),
+INSTANTIATE_TEST_SUITE_P(Cartridge, AdpcmRoundTrip,
+                         ::testing::Combine(::testing::ValuesIn(kCodecs), ::testing::ValuesIn(kSignals)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::get<1>(info.param).name;
                          });
 
 // The tool's own decoders (used to judge the encoders) must be the chip's.
 TEST(AdpcmDecoders, MatchTheChipRules) {
     cart::Bytes noise(4096);
     uint32_t state = 1;
-    for (auto& b : noise) b = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
+    for (auto& b : noise)
+        b = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
     const auto a = cart::decode_adpcm_a(noise);
     const auto b = cart::decode_adpcm_b(noise);
     const auto chip_a = chip_decode_a(noise);

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kLogoShownBy = 10;    // frames after start-up
+constexpr int kLogoShownBy = 10; // frames after start-up
 constexpr int kTitleShownBy = 130;
 
 class CartBoot : public MachineTest {
@@ -29,19 +29,24 @@ class CartBoot : public MachineTest {
 #else
         const int ids[] = {102, 104, 105, 106, 107, 108, 109, 111, 124};
         for (size_t i = 0; i < std::size(ids); ++i) {
-            ASSERT_TRUE(cart::read_file(std::string(QZB_CART_IMAGE_DIR) + "/" + std::to_string(ids[i]) + ".bin", images_[i]));
+            ASSERT_TRUE(cart::read_file(
+                std::string(QZB_CART_IMAGE_DIR) + "/" + std::to_string(ids[i]) + ".bin", images_[i]));
             platform_register_resource(ids[i], images_[i].data(), images_[i].size());
         }
         machine.app.skip_loading_pauses = true;
         ASSERT_TRUE(init_instance());
         machine.host.display.starting = 1;
-        for (int stage = 0; stage <= 8; ++stage) ASSERT_TRUE(startup_stage(stage)) << stage;
+        for (int stage = 0; stage <= 8; ++stage)
+            ASSERT_TRUE(startup_stage(stage)) << stage;
 #endif
     }
 
-    uint16_t fix_entry(int column, int row) const { return machine.video.vram[0x7000 + 32 * column + row]; }
+    uint16_t fix_entry(int column, int row) const {
+        return machine.video.vram[0x7000 + 32 * column + row];
+    }
     uint16_t program_word(uint32_t address) const {
-        return static_cast<uint16_t>(machine.roms.program_rom[address] | machine.roms.program_rom[address + 1] << 8);
+        return static_cast<uint16_t>(machine.roms.program_rom[address] | machine.roms.program_rom[address + 1]
+                                                                             << 8);
     }
     uint32_t program_long(uint32_t address) const {
         return static_cast<uint32_t>(program_word(address)) << 16 | program_word(address + 2);
@@ -56,7 +61,8 @@ TEST_F(CartBoot, ShowsTheBoardLogoThenTheTitle) {
     for (int frame = 1; frame <= kTitleShownBy && title_at < 0; ++frame) {
         emulate_frame();
         draw_frame();
-        if (logo_at < 0 && machine.roms.current_fix_rom == board_tiles && fix_entry(12, 17) == 'Q') logo_at = frame;
+        if (logo_at < 0 && machine.roms.current_fix_rom == board_tiles && fix_entry(12, 17) == 'Q')
+            logo_at = frame;
         if (machine.roms.current_fix_rom == machine.roms.fix_rom_base && fix_entry(12, 14) == (0x2000 | 'H'))
             title_at = frame;
     }

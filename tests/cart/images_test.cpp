@@ -14,7 +14,8 @@ class CartImages : public ::testing::Test {
     cart::Bytes image(int id) {
 #ifdef QZB_CART_IMAGE_DIR
         cart::Bytes bytes;
-        EXPECT_TRUE(cart::read_file(std::string(QZB_CART_IMAGE_DIR) + "/" + std::to_string(id) + ".bin", bytes));
+        EXPECT_TRUE(
+            cart::read_file(std::string(QZB_CART_IMAGE_DIR) + "/" + std::to_string(id) + ".bin", bytes));
         return bytes;
 #else
         (void)id;
@@ -33,20 +34,25 @@ uint32_t long_at(const cart::Bytes& image, size_t address) {
     auto word = [&](size_t a) { return static_cast<uint32_t>(image[a] | image[a + 1] << 8); };
     return word(address) << 16 | word(address + 2);
 }
-uint8_t byte_at(const cart::Bytes& image, size_t address) { return image[address ^ 1]; }
+uint8_t byte_at(const cart::Bytes& image, size_t address) {
+    return image[address ^ 1];
+}
 
 TEST_F(CartImages, HaveTheirExactSizes) {
-    const std::pair<int, size_t> sizes[] = {{102, cart::kProgramSize}, {104, cart::kFixSize}, {105, cart::kFirmwareSize},
-                                            {106, cart::kPatternSize}, {107, cart::kTableSize}, {108, cart::kSoundSize},
-                                            {109, cart::kSampleSize},  {111, cart::kPictureSize}, {124, cart::kIconSize}};
-    for (const auto& [id, size] : sizes) EXPECT_EQ(image(id).size(), size) << id;
+    const std::pair<int, size_t> sizes[] = {
+        {102, cart::kProgramSize}, {104, cart::kFixSize},     {105, cart::kFirmwareSize},
+        {106, cart::kPatternSize}, {107, cart::kTableSize},   {108, cart::kSoundSize},
+        {109, cart::kSampleSize},  {111, cart::kPictureSize}, {124, cart::kIconSize}};
+    for (const auto& [id, size] : sizes)
+        EXPECT_EQ(image(id).size(), size) << id;
 }
 
 TEST_F(CartImages, ProgramAndFirmwareStartAsTheBoardExpects) {
     const cart::Bytes program = image(102), firmware = image(105);
     ASSERT_EQ(program.size(), cart::kProgramSize);
     ASSERT_EQ(firmware.size(), cart::kFirmwareSize);
-    EXPECT_EQ(cart::Bytes(program.begin(), program.begin() + 8), (cart::Bytes{0x10, 0x00, 0x00, 0xF3, 0xC0, 0x00, 0x02, 0x04}));
+    EXPECT_EQ(cart::Bytes(program.begin(), program.begin() + 8),
+              (cart::Bytes{0x10, 0x00, 0x00, 0xF3, 0xC0, 0x00, 0x02, 0x04}));
     EXPECT_EQ(long_at(firmware, 0), 0x0010F300u);
     EXPECT_EQ(long_at(firmware, 4), 0x00C00402u);
     EXPECT_NE(byte_at(firmware, 0x11C62), 0x66) << "the machine would patch the firmware";
@@ -63,7 +69,8 @@ TEST_F(CartImages, ProgramAndFirmwareStartAsTheBoardExpects) {
     EXPECT_LT(long_at(program, 0x104), 0x100000u);
     // Data in the second bank (seen at 0x200000).
     size_t used = 0;
-    for (size_t i = 0x100000; i < 0x110000; ++i) used += program[i] != 0;
+    for (size_t i = 0x100000; i < 0x110000; ++i)
+        used += program[i] != 0;
     EXPECT_GT(used, 100u);
 }
 
@@ -80,7 +87,8 @@ TEST_F(CartImages, SoundProgramGetsTheIdleHookAtItsWaitingLoop) {
     EXPECT_EQ(sound[0x13C], 0xED);
     EXPECT_EQ(sound[0x13D], 0x02);
     size_t changed = 0;
-    for (size_t i = 0; i < sound.size(); ++i) changed += sound[i] != before[i];
+    for (size_t i = 0; i < sound.size(); ++i)
+        changed += sound[i] != before[i];
     EXPECT_EQ(changed, 2u) << "only the JR Z of the waiting loop is rewritten";
 }
 
@@ -93,7 +101,8 @@ TEST_F(CartImages, BoardFixBankHoldsTheMenuGlyphs) {
         for (const uint32_t bank : {0u, 256u, 512u}) {
             const uint8_t* t = fix.data() + 64 * (4096 + bank + c);
             int background = 0, ink = 0;
-            for (int i = 0; i < 64; ++i) (t[i] == 2 ? background : ink) += 1;
+            for (int i = 0; i < 64; ++i)
+                (t[i] == 2 ? background : ink) += 1;
             EXPECT_EQ(background + ink, 64);
             if (ch == ' ') {
                 EXPECT_EQ(ink, 0);

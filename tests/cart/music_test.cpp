@@ -45,7 +45,8 @@ TEST(CartMusic, EveryNoteSoundsAtItsPitch) {
     const uint32_t table = symbols.at("fnum_table");
     int notes = 0;
     for (int song = 0; song < 2; ++song) {
-        const uint32_t header = program[symbols.at("song_list") + 2u * song] | program[symbols.at("song_list") + 2u * song + 1] << 8;
+        const uint32_t header = program[symbols.at("song_list") + 2u * song] |
+                                program[symbols.at("song_list") + 2u * song + 1] << 8;
         const int rows = program[header + 2];
         ASSERT_GT(rows, 0);
         for (int row = 0; row < rows; ++row) {
@@ -54,7 +55,8 @@ TEST(CartMusic, EveryNoteSoundsAtItsPitch) {
                 if (note < 12) continue; // hold or key off
                 ASSERT_LT(note, 108) << "beyond the highest block";
                 const int block = note / 12 - 1, semitone = note % 12;
-                const uint32_t fnum = program[table + 2u * semitone] | program[table + 2u * semitone + 1] << 8;
+                const uint32_t fnum = program[table + 2u * semitone] | program[table + 2u * semitone + 1]
+                                                                           << 8;
                 ASSERT_LT(fnum, 2048u);
                 const double wanted = 440.0 * std::pow(2.0, (note - 69) / 12.0);
                 const double cents = 1200.0 * std::log2(chip_frequency(fnum, block) / wanted);

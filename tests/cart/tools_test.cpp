@@ -17,13 +17,15 @@ TEST(MainCpuImage, SwapsEachBytePairAndPads) {
 
 struct RowCase {
     const char* name;
-    uint8_t fill;        // every byte of the pattern
-    int row;             // a row to change, or -1
-    uint8_t row_byte0;   // its first byte
+    uint8_t fill;      // every byte of the pattern
+    int row;           // a row to change, or -1
+    uint8_t row_byte0; // its first byte
     uint32_t expected;
 };
 
-void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RowCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RowFlags : public ::testing::TestWithParam<RowCase> {};
 
@@ -53,13 +55,14 @@ cart::SpriteTile solid_tile(uint32_t number, uint8_t value) {
 
 uint32_t table_entry(const cart::Bytes& tables, size_t offset, uint32_t number) {
     uint32_t v = 0;
-    for (int b = 3; b >= 0; --b) v = v << 8 | tables[offset + 4 * number + static_cast<size_t>(b)];
+    for (int b = 3; b >= 0; --b)
+        v = v << 8 | tables[offset + 4 * number + static_cast<size_t>(b)];
     return v;
 }
 
 TEST(SpriteImages, SharePatternsAndLeaveUnusedNumbersBlank) {
     std::vector<cart::SpriteTile> tiles = {solid_tile(5, 3), solid_tile(9, 3), solid_tile(0x17FFF, 7)};
-    tiles[1].pixels[0] = 0; // tile 9 differs in one pixel
+    tiles[1].pixels[0] = 0;             // tile 9 differs in one pixel
     tiles.push_back(solid_tile(12, 3)); // same as tile 5
     cart::Bytes patterns, tables;
     std::string error;
@@ -88,7 +91,8 @@ TEST(SpriteImages, RejectATileNumberOutsideTheTables) {
 
 TEST(SpriteArt, ParsesRowsAndReportsBadLines) {
     std::string art = "# comment\ntile 0x120 shot\n";
-    for (int y = 0; y < 16; ++y) art += y == 2 ? "..F.............\n" : "................\n";
+    for (int y = 0; y < 16; ++y)
+        art += y == 2 ? "..F.............\n" : "................\n";
     std::vector<cart::SpriteTile> tiles;
     std::string error;
     ASSERT_TRUE(cart::parse_sprite_art(art, tiles, error)) << error;
@@ -103,7 +107,8 @@ TEST(SpriteArt, ParsesRowsAndReportsBadLines) {
 TEST(Font, ParsesCharactersAndCodes) {
     cart::Font font;
     std::string error;
-    ASSERT_TRUE(cart::parse_font("A 18 3C 66 66 7E 66 66 00\n0x18 FF FF FF FF FF FF FF FF\n", font, error)) << error;
+    ASSERT_TRUE(cart::parse_font("A 18 3C 66 66 7E 66 66 00\n0x18 FF FF FF FF FF FF FF FF\n", font, error))
+        << error;
     EXPECT_TRUE(font.defined['A']);
     EXPECT_EQ(font.glyphs['A'][1], 0x3C);
     EXPECT_TRUE(font.defined[0x18]);

@@ -73,9 +73,17 @@ template <typename Decoder> std::vector<int16_t> decode(const Bytes& data) {
 } // namespace
 
 // ADPCM-A carries a signal of -1024..1023, so 16-bit input is scaled down by 5 bits.
-Bytes encode_adpcm_a(const std::vector<int16_t>& pcm) { return encode<AdpcmADecoder>(pcm, 5); }
-Bytes encode_adpcm_b(const std::vector<int16_t>& pcm) { return encode<AdpcmBDecoder>(pcm, 0); }
-std::vector<int16_t> decode_adpcm_a(const Bytes& data) { return decode<AdpcmADecoder>(data); }
-std::vector<int16_t> decode_adpcm_b(const Bytes& data) { return decode<AdpcmBDecoder>(data); }
+Bytes encode_adpcm_a(const std::vector<int16_t>& pcm) {
+    return encode<AdpcmADecoder>(pcm, 5);
+}
+Bytes encode_adpcm_b(const std::vector<int16_t>& pcm) {
+    return encode<AdpcmBDecoder>(pcm, 0);
+}
+std::vector<int16_t> decode_adpcm_a(const Bytes& data) {
+    return decode<AdpcmADecoder>(data);
+}
+std::vector<int16_t> decode_adpcm_b(const Bytes& data) {
+    return decode<AdpcmBDecoder>(data);
+}
 
 } // namespace cart

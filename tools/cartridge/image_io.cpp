@@ -11,7 +11,8 @@ bool read_file(const std::string& path, Bytes& out) {
     out.clear();
     uint8_t buffer[65536];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        out.insert(out.end(), buffer, buffer + n);
     const bool ok = !std::ferror(f);
     std::fclose(f);
     return ok;
@@ -27,7 +28,8 @@ bool write_file(const std::string& path, const Bytes& bytes) {
 bool to_main_cpu_image(const Bytes& big_endian, size_t size, Bytes& out) {
     if (big_endian.size() > size || size % 2 != 0) return false;
     out.assign(size, 0);
-    for (size_t i = 0; i < big_endian.size(); ++i) out[i ^ 1] = big_endian[i];
+    for (size_t i = 0; i < big_endian.size(); ++i)
+        out[i ^ 1] = big_endian[i];
     return true;
 }
 

@@ -60,7 +60,8 @@ int run(int argc, char** argv) {
         Bytes art;
         if (!read_file(argv[3], art)) return fail(std::string("cannot read ") + argv[3]);
         std::vector<SpriteTile> tiles;
-        if (!parse_sprite_art(std::string(art.begin(), art.end()), tiles, error)) return fail(argv[3] + (": " + error));
+        if (!parse_sprite_art(std::string(art.begin(), art.end()), tiles, error))
+            return fail(argv[3] + (": " + error));
         add_generated_sprites(font, tiles);
         Bytes patterns, tables;
         if (!build_sprite_images(tiles, patterns, tables, error)) return fail(error);
@@ -81,7 +82,8 @@ int run_samples(int argc, char** argv) {
     const std::string voice_path = argv[2];
     Bytes raw;
     if (voice_path != "-" && read_file(voice_path, raw) && raw.size() >= 2) {
-        for (size_t i = 0; i + 1 < raw.size(); i += 2) voice.push_back(static_cast<int16_t>(raw[i] | raw[i + 1] << 8));
+        for (size_t i = 0; i + 1 < raw.size(); i += 2)
+            voice.push_back(static_cast<int16_t>(raw[i] | raw[i + 1] << 8));
     } else {
         voice = synth_voice_fallback();
     }

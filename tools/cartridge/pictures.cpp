@@ -46,7 +46,8 @@ Bytes build_loading_picture(const Font& font) {
     // A horizon grid in the lower third.
     for (int y = 300; y < 430; ++y) {
         bool line = false; // rows crowd together towards the horizon
-        for (int k = 0; k < 9; ++k) line = line || y == 300 + k * k * 2 - (k > 0 ? 1 : 0);
+        for (int k = 0; k < 9; ++k)
+            line = line || y == 300 + k * k * 2 - (k > 0 ? 1 : 0);
         for (int x = 0; x < 640; ++x) {
             const int from_centre = (x - 320) * 60 / (y - 280);
             if (line || from_centre % 40 == 0) put(img, x, y, Rgb{200, 60, 170});
@@ -58,7 +59,8 @@ Bytes build_loading_picture(const Font& font) {
     // The progress bar: marks come at x = 28 n + 347 (n = 1..7) and 571, 32 pixels wide.
     for (int y = 438; y < 462; ++y)
         for (int x = 368; x < 608; ++x)
-            put(img, x, y, (y == 438 || y == 461 || x == 368 || x == 607) ? Rgb{20, 0, 40} : Rgb{255, 255, 255});
+            put(img, x, y,
+                (y == 438 || y == 461 || x == 368 || x == 607) ? Rgb{20, 0, 40} : Rgb{255, 255, 255});
     text(img, font, "(C) QZB PROJECT", 24, 446, 1, Rgb{180, 180, 220});
     return img;
 }

@@ -24,11 +24,16 @@ struct Noise {
     }
 };
 
-int16_t to_pcm(double v) { return static_cast<int16_t>(std::lround(std::fmax(-1.0, std::fmin(1.0, v)) * 30000.0)); }
+int16_t to_pcm(double v) {
+    return static_cast<int16_t>(std::lround(std::fmax(-1.0, std::fmin(1.0, v)) * 30000.0));
+}
 
-uint32_t round_up(uint32_t v) { return (v + 255) & ~255u; }
+uint32_t round_up(uint32_t v) {
+    return (v + 255) & ~255u;
+}
 
-void place(Bytes& rom, uint32_t& cursor, const std::string& name, const Bytes& data, std::vector<SampleSlot>& slots) {
+void place(Bytes& rom, uint32_t& cursor, const std::string& name, const Bytes& data,
+           std::vector<SampleSlot>& slots) {
     SampleSlot s;
     s.name = name;
     s.start = cursor;
@@ -40,7 +45,8 @@ void place(Bytes& rom, uint32_t& cursor, const std::string& name, const Bytes& d
 
 // Pads with silence to a whole number of 256-byte blocks once encoded (two samples per byte).
 std::vector<int16_t> padded(std::vector<int16_t> pcm) {
-    while (pcm.size() % 512 != 0) pcm.push_back(0);
+    while (pcm.size() % 512 != 0)
+        pcm.push_back(0);
     return pcm;
 }
 
@@ -121,7 +127,8 @@ std::vector<int16_t> synth_voice_fallback() {
             const double envelope = std::fmin(1.0, t * 40.0) * std::fmin(1.0, (0.28 - t) * 20.0);
             out.push_back(to_pcm(0.35 * v * envelope));
         }
-        for (int i = 0; i < kVoiceRate / 12; ++i) out.push_back(0);
+        for (int i = 0; i < kVoiceRate / 12; ++i)
+            out.push_back(0);
     }
     return out;
 }

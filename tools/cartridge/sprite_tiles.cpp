@@ -40,7 +40,8 @@ struct Canvas {
                 t.number = base + static_cast<uint32_t>(c * rows + r);
                 for (int y = 0; y < 16; ++y)
                     for (int x = 0; x < 16; ++x)
-                        t.pixels[static_cast<size_t>(16 * y + x)] = px[static_cast<size_t>((r * 16 + y) * w + c * 16 + x)];
+                        t.pixels[static_cast<size_t>(16 * y + x)] =
+                            px[static_cast<size_t>((r * 16 + y) * w + c * 16 + x)];
                 tiles.push_back(t);
             }
         }
@@ -64,7 +65,8 @@ void draw_glyph(Canvas& cv, const Glyph& g, int ox, int oy, int scale, uint8_t f
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = x + dx, ny = y + dy;
-                    if (nx >= 0 && ny >= 0 && nx < cv.w && ny < cv.h && cv.at(nx, ny) >= face_first) edge = true;
+                    if (nx >= 0 && ny >= 0 && nx < cv.w && ny < cv.h && cv.at(nx, ny) >= face_first)
+                        edge = true;
                 }
             if (edge) cv.at(x, y) = 1;
         }
@@ -99,7 +101,8 @@ void add_explosion(std::vector<SpriteTile>& tiles) {
                 const double d = std::hypot(x - 7.5, y - 7.5) + ((x * 7 + y * 13 + k * 5) % 5) * 0.25;
                 if (d > outer || d < inner) continue;
                 const double t = (d - inner) / std::max(0.5, outer - inner); // 0 inner .. 1 outer
-                cv.at(x, y) = static_cast<uint8_t>(6 + std::min(2, static_cast<int>(t * 3.0)) + (k > 5 ? 1 : 0));
+                cv.at(x, y) =
+                    static_cast<uint8_t>(6 + std::min(2, static_cast<int>(t * 3.0)) + (k > 5 ? 1 : 0));
             }
         }
         cv.cut(0x300 + static_cast<uint32_t>(k), tiles);
@@ -215,8 +218,10 @@ uint32_t pattern_row_flags(const uint8_t* pattern) {
         for (int b = 0; b < 8; ++b) {
             const uint8_t byte = pattern[8 * r + b];
             for (const int nibble : {byte >> 4, byte & 15}) {
-                if (nibble == 0) all_set = false;
-                else all_clear = false;
+                if (nibble == 0)
+                    all_set = false;
+                else
+                    all_clear = false;
             }
         }
         if (all_set) flags |= 1u << (2 * r);
@@ -225,7 +230,8 @@ uint32_t pattern_row_flags(const uint8_t* pattern) {
     return flags;
 }
 
-bool build_sprite_images(const std::vector<SpriteTile>& tiles, Bytes& patterns, Bytes& tables, std::string& error) {
+bool build_sprite_images(const std::vector<SpriteTile>& tiles, Bytes& patterns, Bytes& tables,
+                         std::string& error) {
     patterns.assign(kPatternSize, 0);
     tables.assign(kTableSize, 0);
     std::vector<uint32_t> index(kTileNumbers, 0);
@@ -239,15 +245,16 @@ bool build_sprite_images(const std::vector<SpriteTile>& tiles, Bytes& patterns, 
         }
         std::string packed(128, '\0');
         for (int i = 0; i < 128; ++i)
-            packed[static_cast<size_t>(i)] = static_cast<char>(t.pixels[static_cast<size_t>(2 * i)] << 4 |
-                                                                  (t.pixels[static_cast<size_t>(2 * i + 1)] & 15));
+            packed[static_cast<size_t>(i)] = static_cast<char>(
+                t.pixels[static_cast<size_t>(2 * i)] << 4 | (t.pixels[static_cast<size_t>(2 * i + 1)] & 15));
         auto found = known.find(packed);
         if (found == known.end()) {
             if (next_physical >= kPhysicalTiles) {
                 error = "too many sprite patterns";
                 return false;
             }
-            std::copy(packed.begin(), packed.end(), patterns.begin() + 128 * static_cast<long>(next_physical));
+            std::copy(packed.begin(), packed.end(),
+                      patterns.begin() + 128 * static_cast<long>(next_physical));
             found = known.emplace(packed, next_physical++).first;
         }
         index[t.number] = found->second;
