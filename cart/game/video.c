@@ -83,7 +83,7 @@ void palettes_load(void) {
             PALETTE_RAM[p * 16 + c] = n ? (uint16_t)(0xF00 | g << 4 | b) : 0;
         }
     }
-    PALETTE_RAM[4095] = 0x0F00;
+    PALETTE_RAM[4095] = 0x0500;
     LATCH_PALETTE_BANK0 = 0;
     for (int p = 0; p < 16; ++p)
         for (int c = 0; c < 16; ++c)
