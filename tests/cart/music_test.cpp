@@ -26,13 +26,13 @@ std::map<std::string, uint32_t> read_symbols(const std::string& path) {
     }
     return symbols;
 }
-#endif
 
 double chip_frequency(uint32_t fnum, int block) {
     const uint32_t freqbase = static_cast<uint32_t>(8000000.0 * 4096 / 22050 / 144);
     const uint32_t fc = static_cast<uint32_t>(std::floor(freqbase * fnum * 0.125)) >> (7 - block);
     return static_cast<double>(fc) * 2 * 22050 / 16777216.0;
 }
+#endif
 
 TEST(CartMusic, EveryNoteSoundsAtItsPitch) {
 #ifndef QZB_CART_SOUND_SYMBOLS
