@@ -15,8 +15,9 @@ CMD_QUEUE       equ 0xF800          ; 16 bytes
 CMD_HEAD        equ 0xF810
 CMD_TAIL        equ 0xF811
 MUSIC_REQUEST   equ 0xF812          ; song number + 1, or 0xFF to stop
-SFX_REQUEST     equ 0xF813          ; effect number + 1
+SWEEP_REQUEST   equ 0xF813          ; 1 shot, 4 start (SSG channel A)
 VOICE_REQUEST   equ 0xF814
+NOISE_REQUEST   equ 0xF815          ; explosion or hit (SSG channel C and the boom)
 SONG_ROWS_PTR   equ 0xF816          ; first row of the song, 0 when silent
 SONG_ROW_PTR    equ 0xF818          ; next row
 SONG_ROWS_LEFT  equ 0xF81A
@@ -118,8 +119,15 @@ stop_command:
         ld (MUSIC_REQUEST), a
         jp main_loop
 sfx_command:
-        sub 0x0F                    ; 0x10 -> 1
-        ld (SFX_REQUEST), a
+        sub 0x0F                    ; 0x10 -> 1 ... 0x13 -> 4
+        cp 2
+        jr c, sweep_command
+        cp 4
+        jr nc, sweep_command
+        ld (NOISE_REQUEST), a
+        jp main_loop
+sweep_command:
+        ld (SWEEP_REQUEST), a
         jp main_loop
 voice_command:
         ld a, 1
@@ -429,20 +437,30 @@ music_no_drums:
         ld (SONG_ROW_PTR), hl
         ret
 
-; SSG effects: 1 shot (falling sweep on A), 2 explosion (noise on C and the boom sample),
-; 3 hit (longer noise and boom), 4 start (rising sweep on A).
+; SSG effects: a falling sweep on channel A for a shot, a rising one for a start, and a noise
+; burst on channel C with the boom sample for an explosion or a hit. Each kind has its own
+; request, so a shot and an explosion asked for in the same tick both sound.
 sfx_tick:
-        ld a, (SFX_REQUEST)
+        ld a, (NOISE_REQUEST)
+        or a
+        jr z, sfx_sweep_check
+        xor a
+        ld (NOISE_REQUEST), a
+        ld a, 32
+        ld (NOISE_TICKS), a
+        ld d, 0x00
+        ld e, 0x08                  ; ADPCM-A channel 3: the boom
+        call write_b
+sfx_sweep_check:
+        ld a, (SWEEP_REQUEST)
         or a
         jr z, sfx_run
         ld b, a
         xor a
-        ld (SFX_REQUEST), a
+        ld (SWEEP_REQUEST), a
         ld a, b
         cp 2
         jr c, sfx_shot
-        cp 4
-        jr c, sfx_noise
         ld hl, 0x0300               ; start: rising
         ld a, -24
         ld b, 24
@@ -456,13 +474,6 @@ sfx_sweep:
         ld (SHOT_STEP), a
         ld a, b
         ld (SHOT_TICKS), a
-        jr sfx_run
-sfx_noise:
-        ld a, 32
-        ld (NOISE_TICKS), a
-        ld d, 0x00
-        ld e, 0x08                  ; ADPCM-A channel 3: the boom
-        call write_b
 sfx_run:
         ; channel A sweep
         ld a, (SHOT_TICKS)
