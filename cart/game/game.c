@@ -150,7 +150,7 @@ static void title_page(int page) {
         for (int i = 0; i < 6; ++i)
             fix_text(7, 14 + 2 * i, (uint16_t)(1 + (i & 3)), attract_lines[i]);
     }
-    fix_text(8, 27, 5, "1P OR 2P START");
+    fix_text(8, 26, 5, "1P OR 2P START");
     fix_text(8, 28, 1, "(C) QZB PROJECT");
 }
 
@@ -171,7 +171,7 @@ static int title_screen(void) {
         logo_draw(frame >= 64 && (frame & 128) ? 12 + (sine_table[(frame * 4) & 255] >> 5) : zoom, y);
         if (frame == 64) sound(SND_VOICE);
         if (frame % 480 == 0) title_page(page ^= 1);
-        fix_text(8, 27, (uint16_t)((frame & 32) ? 5 : 2), "1P OR 2P START");
+        fix_text(8, 26, (uint16_t)((frame & 32) ? 5 : 2), "1P OR 2P START");
         const uint8_t edge = start_pressed();
         stir_random();
         if (edge & (IN_P1_START | IN_P2_START)) return edge & IN_P2_START ? 2 : 1;
