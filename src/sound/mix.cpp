@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/profiler.h"
 #include "host/flags.h"
 #include "machine.h"
 #include "sound/chip_internal.h"
@@ -63,6 +64,7 @@ void add_fm_8(uint8_t* output, int32_t count, int32_t channels, bool with_fm) {
 } // namespace
 
 void render_sound(uint8_t* output, int32_t count) {
+    ProfileScope zone(ZONE_SOUND_CHIP);
     const AudioRing& ring = machine.audio_ring;
     const SoundChipState& chip = machine.sound_chip;
     const int32_t bits = ring.bits == 16 ? 16 : 8;

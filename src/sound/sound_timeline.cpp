@@ -2,6 +2,7 @@
 // chip's timers on it, and the slicing of the sound CPU so that each event happens at its cycle.
 #include <cstring>
 
+#include "app/profiler.h"
 #include "cpuz80/cpuz80.h"
 #include "machine.h"
 #include "sound/chip_internal.h"
@@ -129,7 +130,11 @@ void run_sound_cpu(int32_t target, bool end_of_frame) {
         t.slice_end = length;
         t.run_start = t.sound_time;
         t.in_run = 1;
-        const uint32_t result = cpu.run(length);
+        uint32_t result;
+        {
+            ProfileScope zone(ZONE_SOUND_CPU);
+            result = cpu.run(length);
+        }
         t.in_run = 0;
         if (result != SOUND_CPU_RUN_OK) {
             t.failed = 1;
