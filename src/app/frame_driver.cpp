@@ -26,14 +26,18 @@ constexpr uint8_t ESCAPE_SCAN_CODE = 1;
 constexpr int32_t EARLY_ENOUGH_TO_WAIT = -10;  // more than 1 ms early
 constexpr int32_t EARLY_ENOUGH_TO_SLEEP = -20; // more than 2 ms early
 constexpr uint32_t SLEEP_MILLISECONDS = 2;
-constexpr int32_t TIMER_WENT_BACK = -4096;     // 409.6 ms: the timer jumped backwards
+constexpr int32_t TIMER_WENT_BACK = -4096; // 409.6 ms: the timer jumped backwards
 // Late frames are emulated without drawing while skip_count stays below this (10 in a row).
 constexpr int32_t SKIP_LIMIT = 11;
 constexpr int32_t FRAMES_PER_SKIP_CYCLE = 11; // the budget is renewed when a cycle has more
 
-int32_t ticks_past_due(uint32_t now) { return static_cast<int32_t>(now - machine.app.frame.next_frame_time); }
+int32_t ticks_past_due(uint32_t now) {
+    return static_cast<int32_t>(now - machine.app.frame.next_frame_time);
+}
 
-bool escape_down() { return machine.host.input.keyboard[ESCAPE_SCAN_CODE] != 0; }
+bool escape_down() {
+    return machine.host.input.keyboard[ESCAPE_SCAN_CODE] != 0;
+}
 
 // Waits until the next frame is due. Sleeps while more than 2 ms remain (kinder to a shared host
 // than spinning through the whole wait) and spins on the timer for the rest.
@@ -93,8 +97,10 @@ void draw_picture_8bit(bool bank_changed) {
 }
 
 void draw_picture_16bit(bool bank_changed) {
-    if (bank_changed) convert_all_palettes();
-    else convert_dirty_palettes();
+    if (bank_changed)
+        convert_all_palettes();
+    else
+        convert_dirty_palettes();
     render_sprites();
     render_fix_layer();
 }
@@ -137,8 +143,10 @@ void draw_frame() {
     timer.drawn_palette_bank = machine.board.palette_bank;
     {
         ProfileScope zone(ZONE_VIDEO);
-        if (machine.settings.video_flags & VF_8BIT) draw_picture_8bit(bank_changed);
-        else draw_picture_16bit(bank_changed);
+        if (machine.settings.video_flags & VF_8BIT)
+            draw_picture_8bit(bank_changed);
+        else
+            draw_picture_16bit(bank_changed);
     }
     run_menu();
     {

@@ -3,7 +3,8 @@
 #include <cstdint>
 
 struct FrameTimerState {
-    int64_t timer_frequency = -1; // counter frequency (low 32 bits), 1000 for the millisecond clock; -1 before init
+    int64_t timer_frequency =
+        -1; // counter frequency (low 32 bits), 1000 for the millisecond clock; -1 before init
     int32_t use_counter = 0;      // 1 when the high-resolution counter is used
     int32_t frame_period = 166;   // ticks per frame, toggled 167, 166, 167, ... by XOR 1
     uint32_t next_frame_time = 0; // tick at which the next frame is due

@@ -40,4 +40,6 @@ uint32_t timer_now() {
 // Nothing to give back: the millisecond clock needed no resolution request.
 void timer_end() {}
 
-void reset_pacing() { machine.app.frame.next_frame_time = timer_now(); }
+void reset_pacing() {
+    machine.app.frame.next_frame_time = timer_now();
+}

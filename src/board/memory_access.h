@@ -9,7 +9,9 @@
 
 namespace board_memory {
 
-inline uint32_t get_byte(const uint8_t* block, uint32_t offset) { return block[offset ^ 1]; }
+inline uint32_t get_byte(const uint8_t* block, uint32_t offset) {
+    return block[offset ^ 1];
+}
 
 inline void put_byte(uint8_t* block, uint32_t offset, uint32_t value) {
     block[offset ^ 1] = static_cast<uint8_t>(value);
@@ -41,16 +43,21 @@ inline void put_long(uint8_t* block, uint32_t offset, uint32_t value) {
 
 // The 68000 has no address line 0 on its bus: a word or long access at an odd address (which the
 // core passes on unchanged) reaches the even word below it.
-inline uint32_t even(uint32_t address) { return address & ~1u; }
+inline uint32_t even(uint32_t address) {
+    return address & ~1u;
+}
 
 // A long whose second word lies in the next page: each half goes through the table of its own
 // page, so no handler ever reads past the end of its block.
-inline bool crosses_page(uint32_t address) { return (address & 0xFFFE) == 0xFFFE; }
+inline bool crosses_page(uint32_t address) {
+    return (address & 0xFFFE) == 0xFFFE;
+}
 
 inline uint32_t read_long_split(uint32_t address) {
     const uint32_t high = even(address) & 0xFFFFFF;
     const uint32_t low = (high + 2) & 0xFFFFFF;
-    return (machine.bus.read_word[high >> 16](high) & 0xFFFF) << 16 | (machine.bus.read_word[low >> 16](low) & 0xFFFF);
+    return (machine.bus.read_word[high >> 16](high) & 0xFFFF) << 16 |
+           (machine.bus.read_word[low >> 16](low) & 0xFFFF);
 }
 
 inline void write_long_split(uint32_t address, uint32_t value) {

@@ -24,7 +24,9 @@ constexpr uint32_t MEMORY_CARD_MASK = MEMORY_CARD_RAM_SIZE - 1;
 
 // ---- unmapped space -------------------------------------------------------------------------
 
-uint32_t unmapped_read(uint32_t) { return 0xFFFFFFFF; }
+uint32_t unmapped_read(uint32_t) {
+    return 0xFFFFFFFF;
+}
 void ignored_write(uint32_t, uint32_t) {}
 
 // ---- ROM through the fetch regions ----------------------------------------------------------
@@ -56,12 +58,17 @@ template <uint32_t Region> uint32_t region_read_long(uint32_t address) {
 enum class Ram { work, backup, extra };
 
 template <Ram Which> uint8_t* ram_block() {
-    if constexpr (Which == Ram::work) return machine.board.work_ram;
-    else if constexpr (Which == Ram::backup) return machine.board.backup_ram;
-    else return machine.board.extra_ram;
+    if constexpr (Which == Ram::work)
+        return machine.board.work_ram;
+    else if constexpr (Which == Ram::backup)
+        return machine.board.backup_ram;
+    else
+        return machine.board.extra_ram;
 }
 
-template <Ram Which> uint32_t ram_read_byte(uint32_t address) { return get_byte(ram_block<Which>(), address & 0xFFFF); }
+template <Ram Which> uint32_t ram_read_byte(uint32_t address) {
+    return get_byte(ram_block<Which>(), address & 0xFFFF);
+}
 template <Ram Which> uint32_t ram_read_word(uint32_t address) {
     return get_word(ram_block<Which>(), even(address) & 0xFFFF);
 }
@@ -82,7 +89,9 @@ template <Ram Which> void ram_write_long(uint32_t address, uint32_t value) {
 
 // ---- palette RAM: 8 KiB repeated over page 0x40, one set of handlers per bank ---------------
 
-void mark_palette_dirty(uint32_t address) { machine.board.palette_dirty[(address & PALETTE_MASK) >> 5] = 1; }
+void mark_palette_dirty(uint32_t address) {
+    machine.board.palette_dirty[(address & PALETTE_MASK) >> 5] = 1;
+}
 
 // Byte reads past the first 8 KiB return the mirrored byte, as word reads do.
 template <uint32_t Bank> uint32_t palette_read_byte(uint32_t address) {
@@ -119,7 +128,9 @@ template <uint32_t Bank> void palette_write_long(uint32_t address, uint32_t valu
 
 // ---- memory card RAM: 4 KiB repeated over page 0x80 -----------------------------------------
 
-uint32_t card_read_byte(uint32_t address) { return get_byte(machine.board.memory_card_ram, address & MEMORY_CARD_MASK); }
+uint32_t card_read_byte(uint32_t address) {
+    return get_byte(machine.board.memory_card_ram, address & MEMORY_CARD_MASK);
+}
 uint32_t card_read_word(uint32_t address) {
     return get_word(machine.board.memory_card_ram, even(address) & MEMORY_CARD_MASK);
 }
@@ -143,7 +154,9 @@ void card_write_long(uint32_t address, uint32_t value) {
 
 // ---- the bank select (page 0x2F) -------------------------------------------------------------
 
-bool is_bank_select(uint32_t address) { return (address & 0xFFFF) >= 0xFFF0; }
+bool is_bank_select(uint32_t address) {
+    return (address & 0xFFFF) >= 0xFFF0;
+}
 
 // Any size of write selects the bank from the low bits of its value.
 void bank_select_write(uint32_t address, uint32_t value) {
@@ -157,9 +170,12 @@ uint32_t inputs_p1_read_byte(uint32_t address) {
 }
 uint32_t sound_latch_read_byte(uint32_t address) {
     switch (address & 0xFFFF) {
-    case 0: return machine.board.sound_reply;
-    case 1: return system_status_read();
-    default: return 0xFF;
+    case 0:
+        return machine.board.sound_reply;
+    case 1:
+        return system_status_read();
+    default:
+        return 0xFF;
     }
 }
 void sound_latch_write_byte(uint32_t address, uint32_t value) {
@@ -169,11 +185,15 @@ void sound_latch_write_byte(uint32_t address, uint32_t value) {
 void sound_latch_write_word(uint32_t address, uint32_t value) {
     if ((address & 0xFFFF) == 0) sound_command_write(static_cast<uint8_t>(value >> 8));
 }
-uint32_t inputs_p2_read_byte(uint32_t address) { return (address & 0xFFFF) == 0 ? machine.board.player2 : 0xFF; }
+uint32_t inputs_p2_read_byte(uint32_t address) {
+    return (address & 0xFFFF) == 0 ? machine.board.player2 : 0xFF;
+}
 uint32_t inputs_start_read_byte(uint32_t address) {
     return (address & 0xFFFF) == 0 ? machine.board.start_select : 0xFF;
 }
-void system_latch_write_byte(uint32_t address, uint32_t) { system_latch_write(address); }
+void system_latch_write_byte(uint32_t address, uint32_t) {
+    system_latch_write(address);
+}
 
 // ---- table building ---------------------------------------------------------------------------
 
@@ -219,7 +239,8 @@ void map_bank_window(uint32_t offset) {
 
 void fill_fetch_regions() {
     FetchRegion* fetch = machine.bus.fetch;
-    for (uint32_t i = 0; i < 16; ++i) fetch[i] = FetchRegion{nullptr, i * REGION_SIZE, 0};
+    for (uint32_t i = 0; i < 16; ++i)
+        fetch[i] = FetchRegion{nullptr, i * REGION_SIZE, 0};
     const uint32_t rom_size = program_rom_size();
     fetch[PROGRAM_REGION] = {machine.roms.program_rom, 0, rom_size < REGION_SIZE ? rom_size : REGION_SIZE};
     fetch[WORK_RAM_REGION] = {machine.board.work_ram, WORK_RAM_REGION * REGION_SIZE, WORK_RAM_SIZE};
@@ -234,38 +255,44 @@ void fill_handler_tables() {
     install(0x00, 0xFF, PageHandlers{});
 
     install(0x00, 0x0F,
-            {region_read_byte<PROGRAM_REGION>, region_read_word<PROGRAM_REGION>, region_read_long<PROGRAM_REGION>,
-             ignored_write, ignored_write, ignored_write});
+            {region_read_byte<PROGRAM_REGION>, region_read_word<PROGRAM_REGION>,
+             region_read_long<PROGRAM_REGION>, ignored_write, ignored_write, ignored_write});
     install(0x10, 0x10,
-            {ram_read_byte<Ram::work>, ram_read_word<Ram::work>, ram_read_long<Ram::work>, ram_write_byte<Ram::work>,
-             ram_write_word<Ram::work>, ram_write_long<Ram::work>});
-    const PageHandlers window{region_read_byte<BANK_REGION>, region_read_word<BANK_REGION>,
-                              region_read_long<BANK_REGION>, ignored_write, ignored_write, ignored_write};
+            {ram_read_byte<Ram::work>, ram_read_word<Ram::work>, ram_read_long<Ram::work>,
+             ram_write_byte<Ram::work>, ram_write_word<Ram::work>, ram_write_long<Ram::work>});
+    const PageHandlers window{region_read_byte<BANK_REGION>,
+                              region_read_word<BANK_REGION>,
+                              region_read_long<BANK_REGION>,
+                              ignored_write,
+                              ignored_write,
+                              ignored_write};
     install(0x20, 0x2E, window);
     install(0x2F, 0x2F,
             {window.read_byte, window.read_word, window.read_long, bank_select_write, bank_select_write,
              bank_select_write});
     install(0x30, 0x30, {.read_byte = inputs_p1_read_byte});
     install(0x32, 0x32,
-            {.read_byte = sound_latch_read_byte, .write_byte = sound_latch_write_byte,
+            {.read_byte = sound_latch_read_byte,
+             .write_byte = sound_latch_write_byte,
              .write_word = sound_latch_write_word});
     install(0x34, 0x34, {.read_byte = inputs_p2_read_byte});
     install(0x38, 0x38, {.read_byte = inputs_start_read_byte});
     install(0x3A, 0x3A, {.write_byte = system_latch_write_byte});
     install(0x3C, 0x3C,
-            {.read_word = video_register_read_word, .read_long = video_register_read_long,
-             .write_word = video_register_write_word, .write_long = video_register_write_long});
+            {.read_word = video_register_read_word,
+             .read_long = video_register_read_long,
+             .write_word = video_register_write_word,
+             .write_long = video_register_write_long});
     set_palette_bank(machine.board.palette_bank);
-    install(0x50, 0x50, {.read_byte = ram_read_byte<Ram::extra>,
-                         .write_byte = ram_write_byte<Ram::extra>});
-    install(0x80, 0x80,
-            {card_read_byte, card_read_word, card_read_long, card_write_byte, card_write_word, card_write_long});
+    install(0x50, 0x50, {.read_byte = ram_read_byte<Ram::extra>, .write_byte = ram_write_byte<Ram::extra>});
+    install(
+        0x80, 0x80,
+        {card_read_byte, card_read_word, card_read_long, card_write_byte, card_write_word, card_write_long});
     install(0xC0, 0xC1,
             {region_read_byte<BIOS_REGION>, region_read_word<BIOS_REGION>, region_read_long<BIOS_REGION>,
              ignored_write, ignored_write, ignored_write});
     install(BACKUP_PAGE, BACKUP_PAGE,
-            {ram_read_byte<Ram::backup>, ram_read_word<Ram::backup>,
-             ram_read_long<Ram::backup>});
+            {ram_read_byte<Ram::backup>, ram_read_word<Ram::backup>, ram_read_long<Ram::backup>});
     unlock_backup_ram();
 
     machine.board.rom_bank = 0;

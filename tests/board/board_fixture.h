@@ -14,9 +14,12 @@ inline uint32_t bus_read(Size size, uint32_t address) {
     address &= 0xFFFFFF;
     const uint32_t page = address >> 16;
     switch (size) {
-    case Size::byte: return machine.bus.read_byte[page](address) & 0xFF;
-    case Size::word: return machine.bus.read_word[page](address) & 0xFFFF;
-    default: return machine.bus.read_long[page](address);
+    case Size::byte:
+        return machine.bus.read_byte[page](address) & 0xFF;
+    case Size::word:
+        return machine.bus.read_word[page](address) & 0xFFFF;
+    default:
+        return machine.bus.read_long[page](address);
     }
 }
 
@@ -24,14 +27,22 @@ inline void bus_write(Size size, uint32_t address, uint32_t value) {
     address &= 0xFFFFFF;
     const uint32_t page = address >> 16;
     switch (size) {
-    case Size::byte: machine.bus.write_byte[page](address, value & 0xFF); break;
-    case Size::word: machine.bus.write_word[page](address, value & 0xFFFF); break;
-    default: machine.bus.write_long[page](address, value); break;
+    case Size::byte:
+        machine.bus.write_byte[page](address, value & 0xFF);
+        break;
+    case Size::word:
+        machine.bus.write_word[page](address, value & 0xFFFF);
+        break;
+    default:
+        machine.bus.write_long[page](address, value);
+        break;
     }
 }
 
 // Stores a 68000 word at 68000 offset `offset` of a block kept in host word order.
-inline void poke_word(uint8_t* block, uint32_t offset, uint16_t value) { std::memcpy(block + offset, &value, 2); }
+inline void poke_word(uint8_t* block, uint32_t offset, uint16_t value) {
+    std::memcpy(block + offset, &value, 2);
+}
 inline uint16_t peek_word(const uint8_t* block, uint32_t offset) {
     uint16_t value;
     std::memcpy(&value, block + offset, 2);

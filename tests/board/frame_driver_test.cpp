@@ -16,7 +16,9 @@ namespace {
 // Counter ticks of the headless clock per timer tick (0.1 ms).
 constexpr uint64_t COUNTER_PER_TICK = HEADLESS_COUNTER_FREQUENCY / 10'000;
 
-void poke_word(uint8_t* block, uint32_t offset, uint16_t value) { std::memcpy(block + offset, &value, 2); }
+void poke_word(uint8_t* block, uint32_t offset, uint16_t value) {
+    std::memcpy(block + offset, &value, 2);
+}
 
 // A board whose program waits in a loop, with the timer running from the scripted clock.
 class FrameDriverTest : public MachineTest {
@@ -28,7 +30,7 @@ class FrameDriverTest : public MachineTest {
         poke_word(rom, 0, 0x0010);
         poke_word(rom, 2, 0xF000); // initial stack pointer
         poke_word(rom, 4, 0x0000);
-        poke_word(rom, 6, 0x0400); // initial PC
+        poke_word(rom, 6, 0x0400);     // initial PC
         poke_word(rom, 0x400, 0x60FE); // BRA.S to itself
         fill_handler_tables();
         main_cpu_reset();
@@ -96,7 +98,9 @@ struct SlowHostCase {
     int longest_undrawn_run; // undrawn frames in a row at most
 };
 
-std::ostream& operator<<(std::ostream& out, const SlowHostCase& c) { return out << c.what; }
+std::ostream& operator<<(std::ostream& out, const SlowHostCase& c) {
+    return out << c.what;
+}
 
 class SlowHostTest : public FrameDriverTest, public ::testing::WithParamInterface<SlowHostCase> {};
 
@@ -116,15 +120,16 @@ TEST_P(SlowHostTest, DrawsFewerFramesAndNeverSkipsMoreThanTen) {
     EXPECT_GT(total, 120) << "some frames were not drawn";
     const double elapsed_frames =
         static_cast<double>(headless_clock_value() - start) / (166.5 * COUNTER_PER_TICK);
-    if (c.keeps_full_speed) EXPECT_NEAR(total, elapsed_frames, 3.0) << "the board runs at full speed";
-    else EXPECT_LT(total, elapsed_frames);
+    if (c.keeps_full_speed)
+        EXPECT_NEAR(total, elapsed_frames, 3.0) << "the board runs at full speed";
+    else
+        EXPECT_LT(total, elapsed_frames);
     EXPECT_EQ(headless_slept_milliseconds(), 0u) << "a late host never waits";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hosts, SlowHostTest,
-    ::testing::Values(SlowHostCase{"draws at about half speed", 10, true, 1},
-                      SlowHostCase{"cannot even emulate at full speed", 50, false, 10}));
+INSTANTIATE_TEST_SUITE_P(Hosts, SlowHostTest,
+                         ::testing::Values(SlowHostCase{"draws at about half speed", 10, true, 1},
+                                           SlowHostCase{"cannot even emulate at full speed", 50, false, 10}));
 
 TEST_F(FrameDriverTest, HoldingEscapeStillEmulatesAndDrawsButLeavesTheDueTime) {
     start_timer();

@@ -11,8 +11,12 @@ namespace {
 
 // ---- system status and its pulse ---------------------------------------------------------------
 
-uint32_t status() { return bus_read(Size::byte, 0x320001); }
-bool pulse(uint32_t status_byte) { return (status_byte & 0x40) == 0; }
+uint32_t status() {
+    return bus_read(Size::byte, 0x320001);
+}
+bool pulse(uint32_t status_byte) {
+    return (status_byte & 0x40) == 0;
+}
 
 TEST_F(BoardTest, PulseComesAfter64FramesThenEvery63WhenPolledEveryFrame) {
     machine.board.pulse_counter = 0;
@@ -62,13 +66,26 @@ std::ostream& operator<<(std::ostream& out, const LatchState& s) {
 
 LatchState apply(Action action, LatchState s) {
     switch (action) {
-    case Action::bios_vectors: s.bios_vectors = true; break;
-    case Action::game_vectors: s.bios_vectors = false; break;
-    case Action::lock: s.locked = true; break;
-    case Action::unlock: s.locked = false; break;
-    case Action::palette_1: s.palette_bank = 1; break;
-    case Action::palette_0: s.palette_bank = 0; break;
-    case Action::none: break;
+    case Action::bios_vectors:
+        s.bios_vectors = true;
+        break;
+    case Action::game_vectors:
+        s.bios_vectors = false;
+        break;
+    case Action::lock:
+        s.locked = true;
+        break;
+    case Action::unlock:
+        s.locked = false;
+        break;
+    case Action::palette_1:
+        s.palette_bank = 1;
+        break;
+    case Action::palette_0:
+        s.palette_bank = 0;
+        break;
+    case Action::none:
+        break;
     }
     return s;
 }
@@ -76,14 +93,21 @@ LatchState apply(Action action, LatchState s) {
 Action latch_action(uint32_t reg) {
     switch (reg) {
     case 0x03:
-    case 0x0B: return Action::bios_vectors;
-    case 0x0D: return Action::lock;
-    case 0x0F: return Action::palette_1;
+    case 0x0B:
+        return Action::bios_vectors;
+    case 0x0D:
+        return Action::lock;
+    case 0x0F:
+        return Action::palette_1;
     case 0x13:
-    case 0x1B: return Action::game_vectors;
-    case 0x1D: return Action::unlock;
-    case 0x1F: return Action::palette_0;
-    default: return Action::none;
+    case 0x1B:
+        return Action::game_vectors;
+    case 0x1D:
+        return Action::unlock;
+    case 0x1F:
+        return Action::palette_0;
+    default:
+        return Action::none;
     }
 }
 
@@ -97,11 +121,15 @@ class SystemLatchTest : public BoardTest, public ::testing::WithParamInterface<u
     }
 
     void enter(const LatchState& s) {
-        if (s.bios_vectors) select_bios_vectors();
-        else select_game_vectors();
+        if (s.bios_vectors)
+            select_bios_vectors();
+        else
+            select_game_vectors();
         set_palette_bank(s.palette_bank);
-        if (s.locked) lock_backup_ram();
-        else unlock_backup_ram();
+        if (s.locked)
+            lock_backup_ram();
+        else
+            unlock_backup_ram();
     }
 
     // Observed through the bus, as the game would see it.
@@ -150,7 +178,9 @@ struct CommandCase {
     uint8_t command;
 };
 
-std::ostream& operator<<(std::ostream& out, const CommandCase& c) { return out << c.what; }
+std::ostream& operator<<(std::ostream& out, const CommandCase& c) {
+    return out << c.what;
+}
 
 class SoundCommandTest : public BoardTest, public ::testing::WithParamInterface<CommandCase> {};
 
@@ -194,9 +224,10 @@ TEST_P(SoundCatchUpTest, TargetFollowsTheMainCpuPosition) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, SoundCatchUpTest,
-                         ::testing::Values(TargetCase{208'192, 0}, TargetCase{208'189, 1}, TargetCase{208'190, 0},
-                                           TargetCase{208'333, 0}, TargetCase{500'000, 0},
-                                           TargetCase{0, 69'397}, TargetCase{-3, 69'398}));
+                         ::testing::Values(TargetCase{208'192, 0}, TargetCase{208'189, 1},
+                                           TargetCase{208'190, 0}, TargetCase{208'333, 0},
+                                           TargetCase{500'000, 0}, TargetCase{0, 69'397},
+                                           TargetCase{-3, 69'398}));
 
 // Sound on: the sound CPU gets an NMI with the command, the reply loses bit 7, and the NMI costs
 // the sound side 11 cycles. Writing at the reference point makes the catch-up run empty.

@@ -8,8 +8,12 @@ namespace {
 
 class SoundPortTest : public MachineTest {};
 
-uint32_t port_in(uint32_t port) { return sound_port_read_list[0].read(port, &sound_port_read_list[0]); }
-void port_out(uint32_t port, uint32_t value) { sound_port_write_list[0].write(port, value, &sound_port_write_list[0]); }
+uint32_t port_in(uint32_t port) {
+    return sound_port_read_list[0].read(port, &sound_port_read_list[0]);
+}
+void port_out(uint32_t port, uint32_t value) {
+    sound_port_write_list[0].write(port, value, &sound_port_write_list[0]);
+}
 
 TEST_F(SoundPortTest, ListsHoldOneEntryForAllPortsAndEnd) {
     EXPECT_EQ(sound_port_read_list[0].low, 0x0000);
@@ -65,10 +69,11 @@ TEST_P(PortWriteTest, SetsReplyAndNmiEnable) {
     EXPECT_EQ(machine.board.sound_reply, c.reply_after);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ports, PortWriteTest,
-                         ::testing::Values(WriteCase{0x0008, 0, 0, 1, 0x11}, WriteCase{0x5518, 0xFF, 1, 0, 0x11},
-                                           WriteCase{0x000C, 0x1A5, 0, 0, 0xA5}, WriteCase{0x000C, 0x80, 1, 1, 0x80},
-                                           WriteCase{0x0000, 0x77, 1, 1, 0x11}, WriteCase{0x0009, 0x77, 0, 0, 0x11}));
+INSTANTIATE_TEST_SUITE_P(
+    Ports, PortWriteTest,
+    ::testing::Values(WriteCase{0x0008, 0, 0, 1, 0x11}, WriteCase{0x5518, 0xFF, 1, 0, 0x11},
+                      WriteCase{0x000C, 0x1A5, 0, 0, 0xA5}, WriteCase{0x000C, 0x80, 1, 1, 0x80},
+                      WriteCase{0x0000, 0x77, 1, 1, 0x11}, WriteCase{0x0009, 0x77, 0, 0, 0x11}));
 
 // Bank select: the port's high byte picks the bank; the window then shows the sound program from
 // bank × window size.
@@ -95,15 +100,18 @@ TEST_P(SoundBankTest, EveryBankNumberStaysInsideTheSoundProgram) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, SoundBankTest,
-                         ::testing::Values(BankCase{0x08, 4, 0xF000, 0x0800}, BankCase{0x09, 3, 0xE000, 0x1000},
-                                           BankCase{0x0A, 2, 0xC000, 0x2000}, BankCase{0x0B, 1, 0x8000, 0x4000}));
+                         ::testing::Values(BankCase{0x08, 4, 0xF000, 0x0800},
+                                           BankCase{0x09, 3, 0xE000, 0x1000},
+                                           BankCase{0x0A, 2, 0xC000, 0x2000},
+                                           BankCase{0x0B, 1, 0x8000, 0x4000}));
 
 TEST_F(SoundPortTest, BankAtItsOwnAddressHasOffsetZero) {
     port_in(0x1E08);
     port_in(0x0E09);
     port_in(0x060A);
     port_in(0x020B);
-    for (int entry = 0; entry < 8; ++entry) EXPECT_EQ(machine.sound_cpu.bank_offset[entry], 0) << entry;
+    for (int entry = 0; entry < 8; ++entry)
+        EXPECT_EQ(machine.sound_cpu.bank_offset[entry], 0) << entry;
     port_in(0x030B);
     EXPECT_EQ(machine.sound_cpu.bank_offset[1], 0x4000);
 }
