@@ -13,18 +13,6 @@ namespace {
 using LatchAction = void (*)();
 
 void no_action() {}
-void bios_vectors() {
-    select_bios_vectors();
-}
-void game_vectors() {
-    select_game_vectors();
-}
-void lock_backup() {
-    lock_backup_ram();
-}
-void unlock_backup() {
-    unlock_backup_ram();
-}
 void palette_bank_1() {
     set_palette_bank(1);
 }
@@ -33,14 +21,14 @@ void palette_bank_0() {
 }
 
 constexpr LatchAction LATCH_ACTIONS[32] = {
-    no_action, no_action,     no_action, bios_vectors,   // 0x00-0x03
-    no_action, no_action,     no_action, no_action,      // 0x04-0x07
-    no_action, no_action,     no_action, bios_vectors,   // 0x08-0x0B
-    no_action, lock_backup,   no_action, palette_bank_1, // 0x0C-0x0F
-    no_action, no_action,     no_action, game_vectors,   // 0x10-0x13
-    no_action, no_action,     no_action, no_action,      // 0x14-0x17
-    no_action, no_action,     no_action, game_vectors,   // 0x18-0x1B
-    no_action, unlock_backup, no_action, palette_bank_0, // 0x1C-0x1F
+    no_action, no_action,         no_action, select_bios_vectors, // 0x00-0x03
+    no_action, no_action,         no_action, no_action,           // 0x04-0x07
+    no_action, no_action,         no_action, select_bios_vectors, // 0x08-0x0B
+    no_action, lock_backup_ram,   no_action, palette_bank_1,      // 0x0C-0x0F
+    no_action, no_action,         no_action, select_game_vectors, // 0x10-0x13
+    no_action, no_action,         no_action, no_action,           // 0x14-0x17
+    no_action, no_action,         no_action, select_game_vectors, // 0x18-0x1B
+    no_action, unlock_backup_ram, no_action, palette_bank_0,      // 0x1C-0x1F
 };
 
 } // namespace
