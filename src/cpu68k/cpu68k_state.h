@@ -1,4 +1,6 @@
 // State of the 68000 main CPU core (one instance, inside the machine state).
+// Owned by the main CPU core (src/cpu68k). Other parts may read the registers between slices and
+// the video chip reads and rewrites the program image at pc_pointer between slices.
 #pragma once
 #include <cstdint>
 
@@ -15,4 +17,21 @@ struct MainCpuState {
     uint32_t saved_flags = 0;            // condition byte << 24 | V byte << 16 | X byte
     const uint8_t* pc_pointer = nullptr; // host address of the next instruction word
     intptr_t pc_base = 0;                // host address minus 68000 address of the current region
+
+    // Live condition codes while a slice runs, each 0 or 1 (packed into saved_flags at slice exit
+    // and unpacked at entry).
+    uint8_t flag_n = 0;
+    uint8_t flag_z = 0;
+    uint8_t flag_v = 0;
+    uint8_t flag_c = 0;
+    // Set when the PC left usable fetch memory (an unusable region, or an instruction that would
+    // run past the end of its region's memory). A halted core executes nothing until reset; a
+    // core that was never reset is halted too, so a slice before reset touches nothing.
+    bool halted = true;
+    // The memory of the region the PC was last based in: instructions are fetched only from
+    // [fetch_low, fetch_low + fetch_span). fetch_fast_span is the offset below which a whole
+    // instruction of the longest form (10 bytes) fits, so the common case needs one compare.
+    uintptr_t fetch_low = 0;
+    uintptr_t fetch_span = 0;
+    uintptr_t fetch_fast_span = 0;
 };
