@@ -70,8 +70,6 @@ class BoardProgramTest : public MachineTest {
 };
 
 TEST_F(BoardProgramTest, InterruptHandlerRunsOncePerFrameThroughTheHandlers) {
-    if (machine.main_cpu.regs[15] != STACK) GTEST_SKIP() << "the 68000 core is not linked in yet";
-
     // The first run starts with the mask at 7 from the reset, so its interrupt offer is refused.
     for (uint8_t frame = 1; frame <= 6; ++frame) {
         machine.board.player1 = static_cast<uint8_t>(0xF0 | frame); // as the poll leaves it
@@ -80,8 +78,8 @@ TEST_F(BoardProgramTest, InterruptHandlerRunsOncePerFrameThroughTheHandlers) {
         EXPECT_EQ(count, frame - 1) << "frame " << int{frame};
         if (frame > 1) {
             EXPECT_EQ(machine.board.backup_ram[0], 0xF0 | frame) << "the byte at 0xD00001 is host byte 0";
+            // (Its dirty flag is already consumed by the frame's palette conversion.)
             EXPECT_EQ(word_at(machine.board.palette_ram[0], 2), count);
-            EXPECT_EQ(machine.board.palette_dirty[0], 1);
         }
     }
     EXPECT_EQ(machine.board.pulse_counter, 6u);
