@@ -1,6 +1,7 @@
 // State of the application shell and the ROM images (one instance each, inside the machine state).
 #pragma once
 #include <cstdint>
+#include "app/frame_state.h"
 #include "host/platform/platform.h"
 
 inline constexpr uint32_t PROGRAM_ROM_IMAGE_SIZE = 2'097'152;
@@ -46,4 +47,5 @@ struct AppState {
     uint8_t* fix_flags = nullptr;     // work_block + FIX_FLAGS_OFFSET
     // Batch runs skip the deliberate pauses between the loading stages.
     bool skip_loading_pauses = false;
+    FrameTimerState frame; // the frame driver's timer and pacing
 };
