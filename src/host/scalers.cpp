@@ -110,12 +110,19 @@ template <bool MmxForm> void scale_bilinear16() {
 // Edge rule: the upper row doubles each pixel; the lower row takes a neighbour's colour on the
 // side where the row below continues that neighbour (a diagonal), which keeps lines sharp.
 template <typename Pixel> void edge_rows(const Pixel* s, const Pixel* b, Pixel before, Pixel* upper, Pixel* lower) {
-    for (int32_t i = 0; i < PICTURE_WIDTH; ++i) {
-        const Pixel left = i == 0 ? before : s[i - 1];
+    // The first pixel's left neighbour is the pixel processed before it; the rest of the row is
+    // one branch-free loop.
+    upper[0] = upper[1] = s[0];
+    lower[0] = b[0] == before ? before : s[0];
+    lower[1] = b[0] == s[1] ? s[1] : s[0];
+    for (int32_t i = 1; i < PICTURE_WIDTH; ++i) {
+        const Pixel left = s[i - 1];
         const Pixel right = s[i + 1];
-        upper[2 * i] = upper[2 * i + 1] = s[i];
-        lower[2 * i] = b[i] == left ? left : s[i];
-        lower[2 * i + 1] = b[i] == right ? right : s[i];
+        const Pixel here = s[i];
+        upper[2 * i] = here;
+        upper[2 * i + 1] = here;
+        lower[2 * i] = b[i] == left ? left : here;
+        lower[2 * i + 1] = b[i] == right ? right : here;
     }
 }
 

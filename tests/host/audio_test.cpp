@@ -139,6 +139,7 @@ struct ResampleCase {
     bool real_driver;
     bool interpolate;
 };
+void PrintTo(const ResampleCase& c, std::ostream* os) { *os << c.name; }
 
 class AudioResample : public AudioTest, public testing::WithParamInterface<ResampleCase> {};
 

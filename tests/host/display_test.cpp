@@ -42,6 +42,7 @@ struct ModeCase {
     uint32_t flags_after; // the settings word after the selection (VF_MMX and the like kept)
     ScalerKind scaler;
 };
+void PrintTo(const ModeCase& c, std::ostream* os) { *os << c.name; }
 
 HeadlessDisplaySwitches refuse(bool hz60, bool wide320, bool flips) {
     HeadlessDisplaySwitches s;

@@ -25,6 +25,7 @@ struct MappingCase {
     uint32_t device1, device2;
     uint8_t player1, player2, start_select;
 };
+void PrintTo(const MappingCase& c, std::ostream* os) { *os << c.name; }
 
 class InputMapping : public MachineTest, public testing::WithParamInterface<MappingCase> {};
 

@@ -32,6 +32,7 @@ std::string case_name(const testing::TestParamInfo<ScalerCase>& info) {
     return std::string(scaler_name(c.kind)) + (c.mmx_form ? "_mmx" : "_plain") + (c.scanlines ? "_scanlines" : "") +
            (c.alphabet ? "_alphabet" + std::to_string(c.alphabet) : "");
 }
+void PrintTo(const ScalerCase& c, std::ostream* os) { *os << scaler_name(c.kind); }
 
 bool is_eight_bit(ScalerKind k) { return k == ScalerKind::copy8 || k == ScalerKind::double8 || k == ScalerKind::edge8; }
 
@@ -210,6 +211,9 @@ struct SelectionCase {
     bool eight_bit;
     ScalerKind want;
 };
+void PrintTo(const SelectionCase& c, std::ostream* os) {
+    *os << "flags 0x" << std::hex << c.flags << (c.eight_bit ? " 8-bit" : " 16-bit");
+}
 
 class ScalerSelection : public testing::TestWithParam<SelectionCase> {};
 

@@ -1,5 +1,6 @@
 // Controls of the headless back end, for tests and batch runs: a virtual clock, scripted window
-// events and a record of what the machine showed the player.
+// events, a record of what the machine showed the player, and the display, input and sound
+// devices in memory with switches that make them fail the way real devices do.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -12,7 +13,8 @@
 inline constexpr uint64_t HEADLESS_COUNTER_FREQUENCY = 10'000'000;
 
 // Puts every control back to its default: clock at 0 advancing 10 counter ticks (1 µs) per
-// reading, a counter present, no pump hook, CPUID from the processor, no messages recorded.
+// reading, a counter present, no pump hook, CPUID from the processor, no messages recorded,
+// and the display, input and sound devices empty with every failure switch off.
 void headless_reset();
 
 void headless_clock_set(uint64_t counter);
