@@ -12,3 +12,6 @@ ctest --preset release --output-on-failure -j2
 cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize --output-on-failure -j2 -LE slow
+
+# A short run of every fuzz target (scripts/fuzz.sh runs them as long as asked).
+bash scripts/fuzz.sh 10

@@ -9,3 +9,7 @@ uint32_t timer_now();
 void timer_end();
 void reset_pacing();
 void frame_step();
+// The two halves of a frame without pacing, for batch runs: one emulated frame of the board
+// (main CPU, video tick, sound, inputs), and drawing it (palettes, sprites, fix layer, menu, display).
+void emulate_frame();
+void draw_frame();

@@ -38,7 +38,12 @@ int display_set_mode(int width, int height, int depth, int buffers) {
     d.width = width;
     d.height = height;
     d.depth = depth == 15 ? 16 : depth;
-    if (d.depth > 8) surface_device_masks(d.primary, &d.masks);
+    PixelMasks masks;
+    if (d.depth > 8 && surface_device_masks(d.primary, &masks) == PLATFORM_OK) {
+        d.red_mask = masks.red;
+        d.green_mask = masks.green;
+        d.blue_mask = masks.blue;
+    }
     return PLATFORM_OK;
 }
 

@@ -14,7 +14,6 @@ struct DisplayContext {
     PlatformSurface* primary = nullptr;
     PlatformSurface* back = nullptr; // back buffer of the flip chain; only valid in flip mode
     int32_t palette = 0;             // 1 while an 8-bit palette is attached to the primary surface
-    PixelMasks masks;                // pixel format of the primary surface (16-bit modes)
     uint32_t halving_mask = 0;       // twice: each channel mask without its lowest bit
     int32_t pitch = 1280;
     int32_t height = 480;
@@ -23,6 +22,10 @@ struct DisplayContext {
     int32_t flip_mode = 0;
     int32_t starting = 0;     // 1 while the start-up stages run
     int32_t present_flip = 0; // 1 when frames are drawn into the back buffer and flipped
+    // Channel masks of the current 16-bit mode's pixels (read after each mode set).
+    uint32_t red_mask = 0xF800;
+    uint32_t green_mask = 0x07E0;
+    uint32_t blue_mask = 0x001F;
     uint8_t entries[256][4] = {}; // 8-bit palette: red, green, blue, flags
     ScalerRoutine scaler = nullptr; // chosen at every mode selection
     uint8_t* target = nullptr;      // the locked surface the scaler writes, and its pitch

@@ -99,8 +99,8 @@ int keyboard_set_exclusive(int exclusive) {
     return keyboard_device_acquire() == PLATFORM_OK;
 }
 
-int keyboard_read(uint8_t* state, int32_t size) {
-    if (!machine.host.input.keyboard_device || size < 256) return 0;
+int keyboard_read(uint8_t* state) {
+    if (!machine.host.input.keyboard_device) return 0;
     uint8_t fresh[256];
     int32_t result = keyboard_device_state(fresh);
     while (result == PLATFORM_INPUT_LOST) {
@@ -115,6 +115,8 @@ int keyboard_read(uint8_t* state, int32_t size) {
     std::memcpy(state, fresh, 256);
     return 1;
 }
+
+int input_joystick_count() { return machine.host.input.joystick_count; }
 
 int joystick_read(int slot, JoystickState* state) {
     if (slot < 1 || slot > 2) return 0;
@@ -138,7 +140,7 @@ int input_poll() {
         if (joystick_read(slot, &state)) map_joystick(player, slot - 1, state);
     }
     uint8_t* keys = in.keyboard;
-    keyboard_read(keys, 256);
+    keyboard_read(keys);
     BoardState& board = machine.board;
     if (key_down(keys, 0x02)) board.start_select = 0xFE;
     if (key_down(keys, 0x03)) board.start_select = 0xFB;

@@ -53,6 +53,6 @@ constexpr KeyNameTable TABLE{};
 
 } // namespace
 
-const char* key_name(int32_t code) { return TABLE.names[code & 0xFF]; }
+const char* key_name(uint8_t scan_code) { return TABLE.names[scan_code]; }
 
 const char device_names[3][10] = {"KEYBOARD", "JOYSTICK1", "JOYSTICK2"};

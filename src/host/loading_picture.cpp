@@ -53,8 +53,8 @@ void display_show_loading_picture() {
         const uint8_t* in = picture.data + static_cast<size_t>(y) * LOADING_WIDTH * 3;
         uint8_t* out = pixels + static_cast<ptrdiff_t>(y) * pitch;
         for (int x = 0; x < columns; ++x, in += 3) {
-            const uint32_t c = place_channel(in[0], d.masks.red) | place_channel(in[1], d.masks.green) |
-                               place_channel(in[2], d.masks.blue);
+            const uint32_t c = place_channel(in[0], d.red_mask) | place_channel(in[1], d.green_mask) |
+                               place_channel(in[2], d.blue_mask);
             put_pixel(out, x, 16, c);
         }
     }

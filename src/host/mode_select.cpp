@@ -96,8 +96,8 @@ int apply_video_flags() {
     if (eight_bit) {
         if (!prepare_8bit()) return 0;
     } else {
-        video_use_format_16(d.masks.red, d.masks.green, d.masks.blue);
-        d.halving_mask = halving_mask_for(d.masks);
+        video_use_format_16(d.red_mask, d.green_mask, d.blue_mask);
+        d.halving_mask = halving_mask_for(PixelMasks{d.red_mask, d.green_mask, d.blue_mask});
     }
     d.scaler = scaler_routine(scaler_select(f, eight_bit), (f & VF_MMX) != 0);
     blacken_buffers();

@@ -38,6 +38,10 @@ void headless_set_start_active(bool active);
 void headless_set_cpuid(bool available, const uint32_t leaf0[4], const uint32_t leaf1[4]);
 void headless_use_real_cpuid();
 
+// The keyboard as the next keyboard read finds it: 256 bytes by scan code, non-zero = down.
+void headless_set_keyboard(const uint8_t state[256]);
+const uint8_t* headless_keyboard();
+
 // Messages the machine showed, as "caption: text".
 const std::string& headless_messages();
 

@@ -22,7 +22,6 @@ struct InputDevices {
     bool keyboard = false;
     bool exclusive = false;
     bool acquired = false;
-    uint8_t keys[256] = {};
     JoystickState sticks[MAX_JOYSTICKS];
     PlatformJoystick handles[MAX_JOYSTICKS];
 };
@@ -36,8 +35,16 @@ InputDevices& devices() {
 
 void headless_input_reset() { devices() = InputDevices{}; }
 HeadlessInputSwitches& headless_input_switches() { return devices().switches; }
-void headless_key(int32_t scan_code, bool down) { devices().keys[scan_code & 0xFF] = down ? 0x80 : 0; }
-void headless_keys_clear() { std::memset(devices().keys, 0, sizeof devices().keys); }
+void headless_key(int32_t scan_code, bool down) {
+    uint8_t keys[256];
+    std::memcpy(keys, headless_keyboard(), sizeof keys);
+    keys[scan_code & 0xFF] = down ? 0x80 : 0;
+    headless_set_keyboard(keys);
+}
+void headless_keys_clear() {
+    const uint8_t none[256] = {};
+    headless_set_keyboard(none);
+}
 bool headless_keyboard_exclusive() { return devices().exclusive; }
 
 void headless_joystick(int32_t index, int32_t x, int32_t y, uint32_t button_bits) {
@@ -94,7 +101,9 @@ int32_t keyboard_device_state(uint8_t state[256]) {
         return PLATFORM_INPUT_LOST;
     }
     if (!d.acquired) return PLATFORM_NOT_ACQUIRED;
-    std::memcpy(state, d.keys, 256);
+    // Scripts may mark a key with any non-zero byte; the device reports the high bit.
+    const uint8_t* keys = headless_keyboard();
+    for (int i = 0; i < 256; ++i) state[i] = keys[i] ? 0x80 : 0;
     return PLATFORM_OK;
 }
 

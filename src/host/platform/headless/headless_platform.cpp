@@ -22,6 +22,7 @@ struct HeadlessState {
     uint32_t leaf0[4] = {};
     uint32_t leaf1[4] = {};
     std::string messages;
+    uint8_t keyboard[256] = {};
 };
 
 HeadlessState& state() {
@@ -57,6 +58,8 @@ void headless_set_pump_hook(std::function<void()> hook) { state().pump_hook = st
 void headless_set_window_fails(bool fails) { state().window_fails = fails; }
 void headless_set_start_active(bool active) { state().start_active = active; }
 const std::string& headless_messages() { return state().messages; }
+void headless_set_keyboard(const uint8_t keys[256]) { std::memcpy(state().keyboard, keys, sizeof state().keyboard); }
+const uint8_t* headless_keyboard() { return state().keyboard; }
 
 void headless_set_cpuid(bool available, const uint32_t leaf0[4], const uint32_t leaf1[4]) {
     HeadlessState& s = state();

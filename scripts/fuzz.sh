@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets and runs each for SECONDS (default 20), starting from the seed
+# corpus kept in fuzz/corpus/<target>. New inputs go to a scratch corpus, not into the tree.
+#   bash scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+seconds="${1:-20}"
+shift || true
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  for f in build/fuzz/fuzz/fuzz_*; do targets+=("$(basename "$f" | sed 's/^fuzz_//')"); done
+fi
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+status=0
+for t in "${targets[@]}"; do
+  mkdir -p "$work/$t" "$work/run-$t"
+  [ -d "fuzz/corpus/$t" ] && cp -r "fuzz/corpus/$t/." "$work/$t/"
+  echo "== fuzzing $t for ${seconds}s"
+  if ! (cd "$work/run-$t" && "$root/build/fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 \
+          "$work/$t" > log.txt 2>&1); then
+    status=1
+    echo "fuzz target $t found a fault; its input is kept in fuzz/findings/"
+    mkdir -p fuzz/findings
+    cp "$work/run-$t"/crash-* "$work/run-$t"/leak-* "$work/run-$t"/timeout-* fuzz/findings/ 2>/dev/null || true
+    grep -E 'ERROR|SUMMARY' "$work/run-$t/log.txt" | head -5 || true
+  fi
+  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|cov: ' "$work/run-$t/log.txt" | tail -3 || true
+done
+exit $status

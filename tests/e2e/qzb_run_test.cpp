@@ -1,0 +1,111 @@
+// qzb-run as a user drives it: arguments, files, determinism.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/machine_fixture.h"
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string output; // standard output and standard error
+};
+
+Result run(const std::string& arguments) {
+    const std::string command = std::string(QZB_RUN_PATH) + " " + arguments + " 2>&1";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    std::array<char, 4096> buffer{};
+    size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), got);
+    const int raw = pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return result;
+}
+
+using QzbRun = MachineTest;
+
+TEST_F(QzbRun, HelpExitsZero) {
+    const Result r = run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.output.find("--frames"), std::string::npos);
+}
+
+struct BadArguments {
+    const char* name;
+    const char* arguments;
+    const char* message;
+};
+
+class QzbRunBadArguments : public MachineTest, public ::testing::WithParamInterface<BadArguments> {};
+
+TEST_P(QzbRunBadArguments, FailWithOneLine) {
+    const Result r = run(GetParam().arguments);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find(GetParam().message), std::string::npos) << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, QzbRunBadArguments,
+    ::testing::Values(BadArguments{"UnknownOption", "--colour", "unknown option"},
+                      BadArguments{"FramesNotANumber", "--frames ten", "--frames takes"},
+                      BadArguments{"MissingValue", "--png", "needs a value"},
+                      BadArguments{"PngEveryWithoutPattern", "--png a.png --png-every 5", "needs a %d"},
+                      BadArguments{"MissingRomDir", "--rom-dir does-not-exist", "cannot read does-not-exist/104.bin"},
+                      BadArguments{"MissingScript", "--input nothing.txt", "cannot read the input script"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(QzbRun, WrongSizedImageInRomDirIsNamed) {
+    std::filesystem::create_directory("roms");
+    const std::pair<int, size_t> sizes[] = {{104, 524288}, {105, 131072}, {102, 2097152}, {106, 11933056},
+                                            {107, 786432}, {108, 131072}, {109, 5242880}};
+    for (auto [id, size] : sizes) write_file("roms/" + std::to_string(id) + ".bin", std::vector<uint8_t>(size));
+    write_file("roms/107.bin", std::vector<uint8_t>(1000));
+    const Result r = run("--rom-dir roms --frames 1");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("roms/107.bin has 1000 bytes, expected 786432"), std::string::npos) << r.output;
+}
+
+TEST_F(QzbRun, BadInputScriptLineIsNamed) {
+    write_file("script.txt", std::vector<uint8_t>{'5', ' ', 'N', 'O', 'K', 'E', 'Y', '\n'});
+    const Result r = run("--input script.txt --frames 1");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("script.txt:1"), std::string::npos) << r.output;
+}
+
+TEST_F(QzbRun, RunsAreDeterministic) {
+    const Result first = run("--frames 120 --hash-every-frame");
+    const Result second = run("--frames 120 --hash-every-frame");
+    ASSERT_EQ(first.status, 0) << first.output;
+    EXPECT_EQ(first.output, second.output);
+    EXPECT_EQ(std::count(first.output.begin(), first.output.end(), '\n'), 120);
+}
+
+TEST_F(QzbRun, WritesPictureSoundAndRam) {
+    const Result r = run("--frames 30 --png shot.png --wav sound.wav --dump-ram ram.bin");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto png = read_file("shot.png");
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png[1], 'P');
+    EXPECT_EQ(read_file("ram.bin").size(), 65536u + 65536u + 131072u) << "work RAM, backup RAM, video RAM";
+    const auto wav = read_file("sound.wav");
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+}
+
+TEST_F(QzbRun, OverridesDoNotChangeTheSettingsFile) {
+    ASSERT_EQ(run("--frames 1").status, 0);
+    const auto stored = read_file("qzb.ini");
+    ASSERT_EQ(run("--frames 1 --video-flags 0x1 --audio-flags 0x3").status, 0);
+    EXPECT_EQ(read_file("qzb.ini"), stored);
+}
+
+} // namespace
