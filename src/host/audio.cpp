@@ -43,7 +43,13 @@ int start_stream(uint32_t out_bytes, int32_t rate) {
         }
         a.buffer_bytes = 8 * out_bytes;
         a.stream = sound_device_create_stream(AudioFormat{r.channels, r.device_rate, r.bits}, a.buffer_bytes);
-        if (a.stream == nullptr) return 1; // no stream: the game goes on silent
+        if (a.stream == nullptr) {
+            // No stream: the game goes on silent until sound is restarted, without asking the
+            // device again for every block.
+            a.playing = 1;
+            a.buffer_bytes = 0;
+            return 1;
+        }
         uint8_t *p1 = nullptr, *p2 = nullptr;
         uint32_t n1 = 0, n2 = 0;
         if (sound_buffer_lock(a.stream, 0, a.buffer_bytes, &p1, &n1, &p2, &n2) == PLATFORM_OK) {

@@ -1,5 +1,7 @@
 // Host sound: the audio device and the stream of ring blocks sent to it.
-// Touches: machine.host.audio, machine.audio_ring, machine.settings (audio flags, volume).
+// Touches: machine.host.audio (its own), machine.audio_ring (allocates the ring, sets its format
+// and send position; the sound chip renders into it), machine.settings (audio flags, volume),
+// machine.app.window, the platform layer's sound device.
 #pragma once
 #include <cstdint>
 

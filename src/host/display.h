@@ -1,5 +1,9 @@
-// Host picture: display modes, surfaces, presentation, the loading picture and its progress marks.
-// Touches: machine.host.display, machine.settings.video_flags, the platform layer's display.
+// Host picture: display modes, surfaces, presentation, the loading picture and its progress marks,
+// and the mode selection with its scaler choice (scalers.h).
+// Touches: machine.host.display (its own), machine.settings.video_flags, machine.video
+// (first_visible_row, palette_changed_low/high), machine.menu.menu_open, the frame buffer in
+// machine.app.work_block, machine.roms.fix_rom_base (glyphs), the platform layer's display;
+// calls the video chip's video_use_format_16/8 and the frame driver's reset_pacing.
 #pragma once
 #include <cstdint>
 #include "host/platform/platform.h"

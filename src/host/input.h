@@ -1,5 +1,6 @@
 // Host input: keyboard and joysticks mapped onto the board's input bytes.
-// Touches: machine.host.input, machine.board (input bytes), machine.settings (bindings, devices).
+// Touches: machine.host.input (its own), machine.board (player1, player2, start_select),
+// machine.settings (bindings, device codes), the platform layer's keyboard and joysticks.
 #pragma once
 #include <cstdint>
 #include "host/platform/platform.h"

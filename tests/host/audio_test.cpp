@@ -203,6 +203,19 @@ TEST_F(AudioTest, LostBufferRestartsTheStreamWithTheNextBlock) {
     EXPECT_EQ(machine.host.audio.playing, 1);
 }
 
+TEST_F(AudioTest, AStreamTheDeviceRefusesLeavesTheGameSilentWithoutRetrying) {
+    headless_sound_switches().refuse_stream = true;
+    ASSERT_EQ(audio_restart(0), 1);
+    EXPECT_EQ(audio_send_block(), 1);
+    headless_sound_switches().refuse_stream = false;
+    EXPECT_EQ(audio_send_block(), 1);
+    EXPECT_EQ(headless_sound_stream().created, 0);
+    audio_set_volume(50);
+    ASSERT_EQ(audio_restart(0), 1); // a restart asks again
+    EXPECT_EQ(audio_send_block(), 1);
+    EXPECT_EQ(headless_sound_stream().created, 1);
+}
+
 TEST_F(AudioTest, VolumeSetsTheStreamAndIsClampedToTheMenuRange) {
     ASSERT_EQ(audio_restart(0), 1);
     ASSERT_EQ(audio_send_block(), 1);
