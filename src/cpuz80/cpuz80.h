@@ -1,5 +1,8 @@
-// The Z80 sound CPU core.
-// Touches: machine.sound_cpu (its own), the memory image it is given, the port handler lists.
+// The Z80 sound CPU core: an interpreter over six dispatch tables generated at build time
+// (gen/generate_tables.cpp), run in slices against a T-state budget, with banked reads, flat
+// writes, port handler lists and the idle opcodes ED 00 - ED 0B.
+// Owns: src/cpuz80 and machine.sound_cpu. Touches: the memory image named by its context (reads
+// through bank_slot and bank_offset, writes flat) and the port handler lists it is given.
 #pragma once
 #include <cstdint>
 #include "cpuz80/cpuz80_state.h"

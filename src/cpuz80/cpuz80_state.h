@@ -1,4 +1,6 @@
-// State of the Z80 sound CPU core (one instance, inside the machine state).
+// State of the Z80 sound CPU core (one instance, inside the machine state at machine.sound_cpu).
+// Owned by src/cpuz80; the sound chip reads ei_pending and interrupt_accepted (and clears the
+// latter), the start-up code fills bank_slot and the board's port routines change bank_offset.
 #pragma once
 #include <cstdint>
 
@@ -6,7 +8,7 @@ struct PortHandlerEntry;
 
 // The record copied in whole by sound_cpu_set_context.
 struct SoundCpuContext {
-    uint8_t* memory = nullptr;                       // 64 KiB image (reads may be banked beyond it)
+    uint8_t* memory = nullptr; // 64 KiB image (reads may be banked beyond it)
     const PortHandlerEntry* port_read_list = nullptr;
     const PortHandlerEntry* port_write_list = nullptr;
     uint32_t spare0 = 0;
@@ -23,6 +25,15 @@ struct SoundCpuContext {
     uint8_t r = 0;
 };
 
+// The registers a run keeps apart from the context: loaded when a run starts, stored into the
+// context when it ends (and BC, HL and PC around every port call).
+struct SoundCpuRunRegisters {
+    uint8_t a = 0, f = 0;
+    uint8_t b = 0, c = 0;
+    uint8_t h = 0, l = 0;
+    uint16_t pc = 0;
+};
+
 struct SoundCpuState {
     SoundCpuContext context;
     uint8_t iff1 = 0, iff2 = 0;
@@ -37,4 +48,10 @@ struct SoundCpuState {
     // Banked reads: host address of a read at a = memory + a + bank_offset[bank_slot[a] / 4].
     uint8_t bank_slot[0x10000] = {};
     int32_t bank_offset[8] = {};
+
+    // Working state of a run.
+    SoundCpuRunRegisters run;
+    uint16_t index_address = 0;  // IX + d or IY + d of the four-byte indexed bit forms
+    uint8_t stopped = 0;         // an unknown opcode ended the run
+    uint32_t stop_position = 0;  // what sound_cpu_run returns for that opcode
 };

@@ -1,8 +1,15 @@
 // The video chip: video RAM and its registers, the per-frame tick, the sprite pass, the fix layer
 // and the palette conversion into the host's pixel format.
-// Touches: machine.video (its own), machine.board (palette RAM, dirty flags, palette bank),
-// machine.roms (fix tiles, sprite patterns and tile tables), machine.main_cpu (live cycle count,
-// saved PC pointer), the frame buffer in machine.app.work_block, machine.settings.video_flags.
+// Owns: machine.video (VideoState) and the fix flag table machine.app.fix_flags.
+// Touches: machine.board (reads palette RAM, palette_bank_flag; clears and re-sets palette_dirty),
+// machine.roms (reads current_fix_rom, fix_rom_base, sprite_patterns, sprite_tile_tables; the
+// busy-wait patch rewrites words of program_rom), machine.main_cpu (reads cycles_left and
+// pc_pointer), the frame buffer in machine.app.work_block (writes), machine.settings.video_flags
+// (reads VF_8BIT, VF_MMX, VF_NOT_FAMILY5), machine.host.display.entries (writes allocated 8-bit
+// host palette entries).
+// Files: registers.cpp (register page), frame_tick.cpp (animation, busy-wait patch), sprites.cpp
+// (sprite pass), tile_renderers*.cpp (plain and SIMD renderer sets), fix_layer.cpp, palette.cpp
+// (colour tables, 16-bit conversion), host_palette_8.cpp (8-bit allocator).
 #pragma once
 #include <cstdint>
 

@@ -99,8 +99,8 @@ bool write_wav(const std::string& path, const std::vector<uint8_t>& samples, int
     put_le(header, static_cast<uint32_t>(samples.size()), 4);
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
-    return std::fwrite(header.data(), 1, header.size(), file.get()) == header.size() &&
-           std::fwrite(samples.data(), 1, samples.size(), file.get()) == samples.size();
+    if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) return false;
+    return samples.empty() || std::fwrite(samples.data(), 1, samples.size(), file.get()) == samples.size();
 }
 
 bool write_ram_dump(const std::string& path) {
