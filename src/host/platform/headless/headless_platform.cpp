@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "host/platform/headless/headless.h"
+#include "host/platform/headless/headless_internal.h"
 #include "host/platform/platform.h"
 #include "host/platform/platform_internal.h"
 
@@ -42,6 +43,9 @@ bool headless_cpuid_override(uint32_t leaf, uint32_t regs[4], bool* available) {
 
 void headless_reset() {
     state() = HeadlessState{};
+    headless_display_reset();
+    headless_input_reset();
+    headless_sound_reset();
     platform_cpuid_hook = nullptr;
 }
 void headless_clock_set(uint64_t counter) { state().clock = counter; }
