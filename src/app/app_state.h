@@ -45,6 +45,9 @@ struct AppState {
     uint8_t* work_block = nullptr;
     uint8_t* sound_program = nullptr; // work_block + SOUND_PROGRAM_OFFSET
     uint8_t* fix_flags = nullptr;     // work_block + FIX_FLAGS_OFFSET
+    // Set once the settings file was read (or found missing): only then is it written back, so a
+    // start that fails before reading it never overwrites the player's settings with defaults.
+    bool settings_loaded = false;
     // Batch runs skip the deliberate pauses between the loading stages.
     bool skip_loading_pauses = false;
     FrameTimerState frame; // the frame driver's timer and pacing

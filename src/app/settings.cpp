@@ -57,6 +57,7 @@ struct SaveFileIoInit {
 } // namespace
 
 void settings_read() {
+    machine.app.settings_loaded = true;
     FILE* file = std::fopen(SETTINGS_FILE_NAME, "rb");
     if (file == nullptr) return;
     uint8_t bytes[SETTINGS_FILE_SIZE];

@@ -119,7 +119,7 @@ void app_shutdown() {
     // everything released.
     if (shutdown_done) return;
     shutdown_done = true;
-    settings_write();
+    if (machine.app.settings_loaded) settings_write();
     if (machine.app.sound_enabled && machine.host.audio.saved_primary_volume != -1)
         audio_set_primary_volume(machine.host.audio.saved_primary_volume);
     release_resources();

@@ -139,6 +139,40 @@ TEST_F(StartupTest, FlipChainIsSetAtEveryStartAndStoredFlagsReplaceProcessorBits
     EXPECT_TRUE(machine.settings.video_flags & VF_8BIT);
 }
 
+struct FatalStart {
+    const char* name;
+    void (*inject)();
+    const char* message;
+    bool settings_were_read;
+};
+
+class FatalStartTest : public StartupTest, public ::testing::WithParamInterface<FatalStart> {};
+
+// Without a display or an input device the machine shows the one message, still shuts down in
+// order (the settings file is written) and ends with status 0.
+TEST_P(FatalStartTest, ShowsTheMessageAndShutsDown) {
+    const uint8_t stored[36] = {0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+                                0x00, 0x00, 0x01, 0x00, 0x1E};
+    write_file(SETTINGS_FILE_NAME, std::vector<uint8_t>(stored, stored + 36));
+    GetParam().inject();
+    EXPECT_EQ(app_main(), 0);
+    EXPECT_EQ(headless_messages(), std::string("ERROR: ") + GetParam().message);
+    const auto written = read_file(SETTINGS_FILE_NAME);
+    ASSERT_EQ(written.size(), 36u);
+    // A display failure comes before the settings are read: the file is left as it was rather
+    // than overwritten with the defaults.
+    EXPECT_EQ(written[4], 0x03);
+    EXPECT_EQ(machine.app.settings_loaded, GetParam().settings_were_read);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FatalStartTest,
+    ::testing::Values(FatalStart{"NoDisplay", [] { headless_display_switches().open_fails = true; },
+                                 "Direct Draw 7.0 or later required!\n", false},
+                      FatalStart{"NoKeyboard", [] { headless_input_switches().keyboard_fails = true; },
+                                 "Direct Input 7.0 or later required!\n", true}),
+    [](const auto& info) { return info.param.name; });
+
 TEST_F(StartupTest, WindowCreationFailureEndsAtOnce) {
     headless_set_window_fails(true);
     EXPECT_EQ(app_main(), 0);
