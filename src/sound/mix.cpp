@@ -19,18 +19,22 @@ int32_t fm_value(int64_t a, int64_t b) {
     return static_cast<int32_t>(std::clamp((a + b) / 3 * 2, FM_LOW, FM_HIGH));
 }
 
+// The FM channels' next sample for each output lane (left and right, or one mono lane).
+void fm_sample_values(int32_t channels, bool with_fm, int32_t values[2]) {
+    int64_t left_only = 0, right_only = 0, both = 0;
+    if (with_fm) fm_render_sample(left_only, right_only, both);
+    if (channels == 2) {
+        values[0] = fm_value(left_only, both);
+        values[1] = fm_value(both, right_only);
+    } else {
+        values[0] = static_cast<int32_t>(std::clamp((left_only + both + right_only) / 3 * 2, FM_LOW, FM_HIGH));
+    }
+}
+
 void add_fm_16(uint8_t* output, int32_t count, int32_t channels, bool with_fm) {
     for (int32_t i = 0; i < count; ++i) {
-        int64_t left_only = 0, right_only = 0, both = 0;
-        if (with_fm) fm_render_sample(left_only, right_only, both);
         int32_t values[2];
-        if (channels == 2) {
-            values[0] = fm_value(left_only, both);
-            values[1] = fm_value(both, right_only);
-        } else {
-            values[0] =
-                static_cast<int32_t>(std::clamp((left_only + both + right_only) / 3 * 2, FM_LOW, FM_HIGH));
-        }
+        fm_sample_values(channels, with_fm, values);
         for (int32_t lane = 0; lane < channels; ++lane) {
             int16_t sample;
             std::memcpy(&sample, output, 2);
@@ -44,16 +48,8 @@ void add_fm_16(uint8_t* output, int32_t count, int32_t channels, bool with_fm) {
 // The 8-bit path also turns the signed block into offset unsigned samples.
 void add_fm_8(uint8_t* output, int32_t count, int32_t channels, bool with_fm) {
     for (int32_t i = 0; i < count; ++i) {
-        int64_t left_only = 0, right_only = 0, both = 0;
-        if (with_fm) fm_render_sample(left_only, right_only, both);
         int32_t values[2];
-        if (channels == 2) {
-            values[0] = fm_value(left_only, both);
-            values[1] = fm_value(both, right_only);
-        } else {
-            values[0] =
-                static_cast<int32_t>(std::clamp((left_only + both + right_only) / 3 * 2, FM_LOW, FM_HIGH));
-        }
+        fm_sample_values(channels, with_fm, values);
         for (int32_t lane = 0; lane < channels; ++lane) {
             const auto sample = static_cast<int8_t>(*output);
             *output++ = static_cast<uint8_t>(std::clamp(sample + (values[lane] >> 20), -126, 127) + 127);
