@@ -90,11 +90,12 @@ TEST_F(QzbRun, RunsAreDeterministic) {
 }
 
 TEST_F(QzbRun, WritesPictureSoundAndRam) {
-    const Result r = run("--frames 30 --png shot.png --wav sound.wav --dump-ram ram.bin");
+    const Result r = run("--frames 30 --png shot.png --png-scaled screen.png --wav sound.wav --dump-ram ram.bin");
     ASSERT_EQ(r.status, 0) << r.output;
     const auto png = read_file("shot.png");
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(png[1], 'P');
+    EXPECT_GT(read_file("screen.png").size(), 8u);
     EXPECT_EQ(read_file("ram.bin").size(), 65536u + 65536u + 131072u) << "work RAM, backup RAM, video RAM";
     const auto wav = read_file("sound.wav");
     ASSERT_GE(wav.size(), 44u);

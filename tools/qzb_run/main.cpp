@@ -170,6 +170,12 @@ int main(int argc, char** argv) {
     if (options.hash && !options.hash_every_frame)
         std::printf("picture %016llx sound %016llx\n", static_cast<unsigned long long>(picture_hash),
                     static_cast<unsigned long long>(fnv1a(sound.data(), sound.size())));
+    if (!options.png_scaled.empty()) {
+        int width = 0, height = 0;
+        const std::vector<uint8_t> picture = scaled_picture_rgb(&width, &height);
+        if (width <= 0 || height <= 0 || !write_png(options.png_scaled, picture, width, height))
+            status = fail("qzb-run: cannot write " + options.png_scaled);
+    }
     if (!options.wav.empty() &&
         !write_wav(options.wav, sound, machine.audio_ring.ring_rate, machine.audio_ring.channels, machine.audio_ring.bits))
         status = fail("qzb-run: cannot write " + options.wav);

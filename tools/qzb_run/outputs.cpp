@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "host/flags.h"
+#include "host/platform/headless/headless.h"
 #include "machine.h"
 
 namespace {
@@ -49,6 +50,35 @@ std::vector<uint8_t> visible_picture_rgb() {
                 out[2] = entry[2];
             } else {
                 const uint32_t pixel = row[2 * (FIRST_COLUMN + x)] | row[2 * (FIRST_COLUMN + x) + 1] << 8;
+                out[0] = channel(pixel, display.red_mask);
+                out[1] = channel(pixel, display.green_mask);
+                out[2] = channel(pixel, display.blue_mask);
+            }
+        }
+    }
+    return rgb;
+}
+
+std::vector<uint8_t> scaled_picture_rgb(int* width, int* height) {
+    const DisplayContext& display = machine.host.display;
+    // With a flip chain the scaler draws into the back buffer and the flip follows later.
+    const HeadlessSurfaceView surface =
+        display.present_flip && headless_display_chain_length() > 1 ? headless_display_chain(1) : headless_display_front();
+    *width = surface.width;
+    *height = surface.height;
+    std::vector<uint8_t> rgb(static_cast<size_t>(surface.width) * static_cast<size_t>(surface.height) * 3, 0);
+    if (surface.pixels == nullptr) return rgb;
+    for (int y = 0; y < surface.height; ++y) {
+        const uint8_t* row = surface.pixels + static_cast<size_t>(y) * static_cast<size_t>(surface.pitch);
+        for (int x = 0; x < surface.width; ++x) {
+            uint8_t* out = &rgb[(static_cast<size_t>(y) * static_cast<size_t>(surface.width) + static_cast<size_t>(x)) * 3];
+            if (surface.depth == 8) {
+                const uint8_t* entry = display.entries[row[x]];
+                out[0] = entry[0];
+                out[1] = entry[1];
+                out[2] = entry[2];
+            } else {
+                const uint32_t pixel = row[2 * x] | row[2 * x + 1] << 8;
                 out[0] = channel(pixel, display.red_mask);
                 out[1] = channel(pixel, display.green_mask);
                 out[2] = channel(pixel, display.blue_mask);

@@ -6,6 +6,8 @@
 
 // The visible 304x224 picture of the frame buffer as 8-bit RGB triples.
 std::vector<uint8_t> visible_picture_rgb();
+// The display as the current scaler drew the last frame (the surface it drew into), as 8-bit RGB.
+std::vector<uint8_t> scaled_picture_rgb(int* width, int* height);
 bool write_png(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
 bool write_wav(const std::string& path, const std::vector<uint8_t>& samples, int rate, int channels, int bits);
 // Work RAM and backup RAM (64 KiB each) and video RAM (128 KiB), in the 68000's byte order.
