@@ -2,6 +2,8 @@
 # Builds the libFuzzer targets and runs each for SECONDS (default 20), starting from the seed
 # corpus kept in fuzz/corpus/<target>. New inputs go to a scratch corpus, not into the tree.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]
+# With QZB_FUZZ_RUNS=N each target instead runs exactly N inputs from a fixed seed, so the run is
+# the same every time (the test command uses this).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -19,8 +21,14 @@ status=0
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t" "$work/run-$t"
   [ -d "fuzz/corpus/$t" ] && cp -r "fuzz/corpus/$t/." "$work/$t/"
-  echo "== fuzzing $t for ${seconds}s"
-  if ! (cd "$work/run-$t" && "$root/build/fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 \
+  if [ -n "${QZB_FUZZ_RUNS:-}" ]; then
+    limit=(-runs="$QZB_FUZZ_RUNS" -seed=1)
+    echo "== fuzzing $t for $QZB_FUZZ_RUNS inputs"
+  else
+    limit=(-max_total_time="$seconds")
+    echo "== fuzzing $t for ${seconds}s"
+  fi
+  if ! (cd "$work/run-$t" && "$root/build/fuzz/fuzz/fuzz_$t" "${limit[@]}" -print_final_stats=1 \
           "$work/$t" > log.txt 2>&1); then
     status=1
     echo "fuzz target $t found a fault; its input is kept in fuzz/findings/"

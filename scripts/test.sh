@@ -13,5 +13,5 @@ cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize --output-on-failure -j2 -LE slow
 
-# A short run of every fuzz target (scripts/fuzz.sh runs them as long as asked).
-bash scripts/fuzz.sh 10
+# A short, repeatable run of every fuzz target (scripts/fuzz.sh runs them as long as asked).
+QZB_FUZZ_RUNS=3000 bash scripts/fuzz.sh

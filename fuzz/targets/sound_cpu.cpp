@@ -1,0 +1,46 @@
+// The Z80 core running any sound program with the board's real port map and the sound chip
+// behind it, with commands (NMI) and interrupts arriving between runs.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "board/board.h"
+#include "cpuz80/cpuz80.h"
+#include "machine.h"
+#include "sound/sound.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static uint8_t* program = static_cast<uint8_t*>(std::malloc(SOUND_PROGRAM_SIZE));
+    static uint8_t* samples = static_cast<uint8_t*>(std::calloc(ADPCM_ROM_SIZE, 1));
+    static bool chip_ready = false;
+    if (!chip_ready) {
+        chip_ready = chip_initialise(8'000'000, 22'050, samples, samples, ADPCM_ROM_SIZE, ADPCM_ROM_SIZE,
+                                     sound_timer_callback) != 0;
+        set_sound_clocks();
+    }
+    std::memset(program, 0, SOUND_PROGRAM_SIZE);
+    std::memcpy(program, data, size < SOUND_PROGRAM_SIZE ? size : SOUND_PROGRAM_SIZE);
+
+    SoundCpuContext context{};
+    context.memory = program;
+    context.port_read_list = sound_port_read_list;
+    context.port_write_list = sound_port_write_list;
+    sound_cpu_set_context(&context);
+    sound_cpu_reset();
+    SoundCpuState& cpu = machine.sound_cpu;
+    std::memset(cpu.bank_offset, 0, sizeof cpu.bank_offset);
+    for (uint32_t a = 0; a < 0x10000; ++a) {
+        const uint8_t entry = a >= 0xF800 ? 0 : a >= 0xF000 ? 4 : a >= 0xE000 ? 3 : a >= 0xC000 ? 2 : a >= 0x8000 ? 1 : 0;
+        cpu.bank_slot[a] = static_cast<uint8_t>(entry * 4);
+    }
+    machine.board.nmi_enabled = 1;
+    for (int frame = 0; frame < 3; ++frame) {
+        if (sound_cpu_run(20'000) != SOUND_CPU_RUN_OK) break;
+        sound_cpu_nmi();
+        if (sound_cpu_run(20'000) != SOUND_CPU_RUN_OK) break;
+        sound_cpu_interrupt(0);
+        sound_cpu_elapsed(1);
+    }
+    return 0;
+}
