@@ -1,5 +1,5 @@
-// The parts of the platform layer every back end shares: the event queue, the resource table and
-// processor identification.
+// The parts of the platform layer every back end shares: the event queue, the resource table,
+// processor identification and the split of sound buffer locks.
 #include <cpuid.h>
 
 #include <deque>
@@ -69,4 +69,14 @@ bool platform_cpuid(uint32_t leaf, uint32_t regs[4]) {
     (void)regs;
     return false;
 #endif
+}
+
+bool sound_ring_lock_parts(uint8_t* data, uint32_t size, uint32_t offset, uint32_t bytes, uint8_t** part1,
+                           uint32_t* bytes1, uint8_t** part2, uint32_t* bytes2) {
+    if (offset >= size || bytes > size) return false;
+    *part1 = data + offset;
+    *bytes1 = bytes < size - offset ? bytes : size - offset;
+    *part2 = *bytes1 < bytes ? data : nullptr;
+    *bytes2 = bytes - *bytes1;
+    return true;
 }

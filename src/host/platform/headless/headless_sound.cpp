@@ -7,6 +7,7 @@
 #include "host/platform/headless/headless.h"
 #include "host/platform/headless/headless_internal.h"
 #include "host/platform/platform.h"
+#include "host/platform/platform_internal.h"
 
 struct PlatformSoundBuffer {
     bool primary = false;
@@ -190,14 +191,11 @@ int32_t sound_buffer_lock(PlatformSoundBuffer* buffer, uint32_t offset, uint32_t
         --d.lose;
         return PLATFORM_BUFFER_LOST;
     }
-    const uint32_t size = static_cast<uint32_t>(buffer->bytes.size());
-    if (offset >= size || bytes > size) return PLATFORM_FAILED;
+    if (!sound_ring_lock_parts(buffer->bytes.data(), static_cast<uint32_t>(buffer->bytes.size()), offset, bytes, part1,
+                               bytes1, part2, bytes2))
+        return PLATFORM_FAILED;
     record_play(buffer);
     buffer->locked = true;
-    *part1 = buffer->bytes.data() + offset;
-    *bytes1 = bytes < size - offset ? bytes : size - offset;
-    *part2 = *bytes1 < bytes ? buffer->bytes.data() : nullptr;
-    *bytes2 = bytes - *bytes1;
     return PLATFORM_OK;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/platform/platform.h"
+#include "host/platform/platform_internal.h"
 #include "host/platform/sdl/sdl_internal.h"
 
 struct PlatformSoundBuffer {
@@ -163,13 +164,10 @@ int32_t sound_buffer_size(PlatformSoundBuffer* buffer, uint32_t* bytes) {
 int32_t sound_buffer_lock(PlatformSoundBuffer* buffer, uint32_t offset, uint32_t bytes, uint8_t** part1,
                           uint32_t* bytes1, uint8_t** part2, uint32_t* bytes2) {
     if (!valid(buffer) || buffer->bytes.empty()) return PLATFORM_FAILED;
-    const uint32_t size = static_cast<uint32_t>(buffer->bytes.size());
-    if (offset >= size || bytes > size) return PLATFORM_FAILED;
+    if (!sound_ring_lock_parts(buffer->bytes.data(), static_cast<uint32_t>(buffer->bytes.size()), offset, bytes, part1,
+                               bytes1, part2, bytes2))
+        return PLATFORM_FAILED;
     if (buffer->device) SDL_LockAudioDevice(buffer->device); // until the unlock
-    *part1 = buffer->bytes.data() + offset;
-    *bytes1 = bytes < size - offset ? bytes : size - offset;
-    *part2 = *bytes1 < bytes ? buffer->bytes.data() : nullptr;
-    *bytes2 = bytes - *bytes1;
     return PLATFORM_OK;
 }
 
