@@ -14,9 +14,7 @@ constexpr int kTitleShownBy = 130;
 
 class CartBoot : public CartMachineTest {
   protected:
-    uint16_t fix_entry(int column, int row) const {
-        return machine.video.vram[0x7000 + 32 * column + row];
-    }
+    uint16_t fix_entry(int column, int row) const { return machine.video.vram[0x7000 + 32 * column + row]; }
     uint16_t program_word(uint32_t address) const {
         return static_cast<uint16_t>(machine.roms.program_rom[address] | machine.roms.program_rom[address + 1]
                                                                              << 8);

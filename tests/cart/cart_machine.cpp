@@ -1,12 +1,12 @@
 #include "cart_machine.h"
 
 #include "app/frame.h"
+#include "app/settings.h"
 #include "app/shell.h"
 #include "cartridge.h"
 #include "host/audio.h"
 #include "host/display.h"
 #include "host/input.h"
-#include "app/settings.h"
 #include "host/platform/headless/headless.h"
 #include "host/platform/platform.h"
 #include "machine.h"

@@ -98,7 +98,11 @@ void recording_port_write(uint32_t port, uint32_t value, const PortHandlerEntry*
     sound_port_write_list[0].write(port, value, entry);
     if ((port & 0xFF) != 5 || machine.sound_chip.address_a != 0x28 || (value & 0xF0) == 0) return;
     const int chip_channel = static_cast<int>((value & 3) + ((value & 4) ? 3 : 0));
-    const int channel = chip_channel == 1 ? 0 : chip_channel == 2 ? 1 : chip_channel == 4 ? 2 : chip_channel == 5 ? 3 : -1;
+    const int channel = chip_channel == 1   ? 0
+                        : chip_channel == 2 ? 1
+                        : chip_channel == 4 ? 2
+                        : chip_channel == 5 ? 3
+                                            : -1;
     key_ons.push_back({current_frame, channel, machine.sound_chip.fm[chip_channel].fc});
 }
 const PortHandlerEntry recording_port_list[] = {
@@ -122,7 +126,8 @@ TEST_F(CartMusicSession, TheChipPlaysTheSequencersNotesAtTheirPitch) {
     std::vector<int> tune[4];
     for (int row = 0; row < program[header + 2]; ++row)
         for (int channel = 0; channel < 4; ++channel)
-            if (const int note = program[header + 3 + 5 * row + channel]; note >= 12) tune[channel].push_back(note);
+            if (const int note = program[header + 3 + 5 * row + channel]; note >= 12)
+                tune[channel].push_back(note);
 
     key_ons.clear();
     machine.sound_cpu.context.port_write_list = recording_port_list;
@@ -145,8 +150,7 @@ TEST_F(CartMusicSession, TheChipPlaysTheSequencersNotesAtTheirPitch) {
         bool any = false;
         for (size_t i = 0; i < notes.size(); ++i) {
             const bool reachable = i == 0 || possible[k.channel][i - 1];
-            if (notes[i] == nearest && reachable)
-                any = next[i] = true;
+            if (notes[i] == nearest && reachable) any = next[i] = true;
         }
         ASSERT_TRUE(any) << "frame " << k.frame << " channel " << k.channel << " plays note " << nearest
                          << ", not the tune's next note";

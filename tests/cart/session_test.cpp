@@ -4,7 +4,7 @@
 //
 // The stored pictures are tests/cart/frames/*.png, their hashes tests/cart/frames/hashes.txt.
 // After a deliberate change to the cartridge or the session, regenerate both with
-//     QZB_UPDATE_CART_FRAMES=1 ctest --preset release -R CartSession
+//     QZB_UPDATE_CART_FRAMES=1 build/release/tests/cart/cart_tests --gtest_filter='CartSession.Pictures*'
 // and look at the new pictures before committing them. A mismatch leaves the picture the machine
 // drew in frames-actual/ of the build folder of these tests.
 #include <png.h>
@@ -108,7 +108,8 @@ TEST_F(CartSession, PicturesAtChosenFramesMatchTheStoredOnes) {
         const std::string hash = hex(fnv1a(picture.data(), picture.size()));
         if (update) {
             new_hashes << chosen.frame << ' ' << chosen.name << ' ' << hash << '\n';
-            ASSERT_TRUE(write_png(std::string(QZB_CART_FRAMES_DIR) + "/" + frame_file(chosen), picture, 304, 224));
+            ASSERT_TRUE(
+                write_png(std::string(QZB_CART_FRAMES_DIR) + "/" + frame_file(chosen), picture, 304, 224));
             return;
         }
         const auto found = stored.find(chosen.frame);
@@ -116,7 +117,8 @@ TEST_F(CartSession, PicturesAtChosenFramesMatchTheStoredOnes) {
         std::filesystem::create_directories(QZB_CART_ACTUAL_DIR);
         const std::string actual = std::string(QZB_CART_ACTUAL_DIR) + "/" + frame_file(chosen);
         write_png(actual, picture, 304, 224);
-        ADD_FAILURE() << "frame " << chosen.frame << " (" << chosen.name << ") differs from the stored picture; "
+        ADD_FAILURE() << "frame " << chosen.frame << " (" << chosen.name
+                      << ") differs from the stored picture; "
                       << "the machine drew " << actual;
     });
     EXPECT_EQ(next, std::size(kChosenFrames)) << "the session ended early";
@@ -151,7 +153,8 @@ struct SectionCase {
     bool audible;
 };
 
-constexpr uint8_t kAllSections = SECTION_MUTE_FM | SECTION_MUTE_SSG | SECTION_MUTE_ADPCM_A | SECTION_MUTE_ADPCM_B;
+constexpr uint8_t kAllSections =
+    SECTION_MUTE_FM | SECTION_MUTE_SSG | SECTION_MUTE_ADPCM_A | SECTION_MUTE_ADPCM_B;
 // The title music with its drums and the spoken "QZB", then play with shots, bombs and hits.
 constexpr long kSoundFrames = 960;
 // Level of a section that plays (AC RMS in 16-bit sample units); a quiet tone is some hundreds.
@@ -176,7 +179,8 @@ TEST_P(CartSessionSound, OnlyTheEnabledSectionSounds) {
     run_session(kSoundFrames, [&](long) {
         // The block the frame just finished.
         const int32_t block = (ring.render_block + RING_BLOCKS - 1) % RING_BLOCKS;
-        const auto* start = reinterpret_cast<const int16_t*>(ring.ring) + static_cast<size_t>(block) * ring.block_samples;
+        const auto* start =
+            reinterpret_cast<const int16_t*>(ring.ring) + static_cast<size_t>(block) * ring.block_samples;
         for (int32_t i = 0; i < ring.block_samples; ++i) {
             sum += start[i];
             sum_of_squares += static_cast<double>(start[i]) * start[i];
@@ -194,13 +198,14 @@ TEST_P(CartSessionSound, OnlyTheEnabledSectionSounds) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sections, CartSessionSound,
-                         ::testing::Values(SectionCase{"FmOnly", kAllSections & ~SECTION_MUTE_FM, true},
-                                           SectionCase{"SsgOnly", kAllSections & ~SECTION_MUTE_SSG, true},
-                                           SectionCase{"AdpcmAOnly", kAllSections & ~SECTION_MUTE_ADPCM_A, true},
-                                           SectionCase{"AdpcmBOnly", kAllSections & ~SECTION_MUTE_ADPCM_B, true},
-                                           SectionCase{"NoSection", kAllSections, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Sections, CartSessionSound,
+    ::testing::Values(SectionCase{"FmOnly", kAllSections & ~SECTION_MUTE_FM, true},
+                      SectionCase{"SsgOnly", kAllSections & ~SECTION_MUTE_SSG, true},
+                      SectionCase{"AdpcmAOnly", kAllSections & ~SECTION_MUTE_ADPCM_A, true},
+                      SectionCase{"AdpcmBOnly", kAllSections & ~SECTION_MUTE_ADPCM_B, true},
+                      SectionCase{"NoSection", kAllSections, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the high-score table across QUIT GAME ----
 
@@ -215,13 +220,15 @@ struct ScoreEntry {
 TEST_F(CartSession, HighScoreSurvivesQuitGameAndANewStart) {
     run_session(session_end());
     // The game keeps "QZBH", five entries of (score, name) and a checksum at the start of backup RAM.
-    ASSERT_EQ(std::string({char(backup_byte(0)), char(backup_byte(1)), char(backup_byte(2)), char(backup_byte(3))}),
-              "QZBH");
+    ASSERT_EQ(
+        std::string({char(backup_byte(0)), char(backup_byte(1)), char(backup_byte(2)), char(backup_byte(3))}),
+        "QZBH");
     int rank = -1;
     ScoreEntry entry{};
     for (int i = 0; i < kScoreEntries && rank < 0; ++i) {
         const uint32_t at = 4 + 8 * static_cast<uint32_t>(i);
-        const std::string name{char(backup_byte(at + 4)), char(backup_byte(at + 5)), char(backup_byte(at + 6))};
+        const std::string name{char(backup_byte(at + 4)), char(backup_byte(at + 5)),
+                               char(backup_byte(at + 6))};
         if (name != "1P ") continue;
         rank = i;
         for (uint32_t b = 0; b < 4; ++b)
@@ -259,7 +266,8 @@ TEST_F(CartSession, HighScoreSurvivesQuitGameAndANewStart) {
         run_frame();
         shown = fix_text(14, row, 3) == entry.name && fix_text(19, row, 7) == digits;
     }
-    EXPECT_TRUE(shown) << "the title's table does not show " << entry.name << " " << digits << " in row " << row;
+    EXPECT_TRUE(shown) << "the title's table does not show " << entry.name << " " << digits << " in row "
+                       << row;
 }
 
 } // namespace
