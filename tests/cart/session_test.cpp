@@ -99,10 +99,16 @@ TEST_F(CartSession, PicturesAtChosenFramesMatchTheStoredOnes) {
     if (!update) {
         ASSERT_EQ(stored.size(), std::size(kChosenFrames)) << "tests/cart/frames/hashes.txt is incomplete";
     }
+    // Updating takes the whole session whatever the build.
+    const long last = update ? session_end() : session_part_end();
+    size_t wanted = 0;
+    while (wanted < std::size(kChosenFrames) && kChosenFrames[wanted].frame <= last)
+        ++wanted;
+    ASSERT_GT(wanted, 0u);
     std::ostringstream new_hashes;
     size_t next = 0;
-    run_session(kChosenFrames[std::size(kChosenFrames) - 1].frame, [&](long frame) {
-        if (next >= std::size(kChosenFrames) || frame != kChosenFrames[next].frame) return;
+    run_session(kChosenFrames[wanted - 1].frame, [&](long frame) {
+        if (next >= wanted || frame != kChosenFrames[next].frame) return;
         const ChosenFrame& chosen = kChosenFrames[next++];
         const std::vector<uint8_t> picture = visible_picture_rgb();
         const std::string hash = hex(fnv1a(picture.data(), picture.size()));
@@ -121,7 +127,7 @@ TEST_F(CartSession, PicturesAtChosenFramesMatchTheStoredOnes) {
                       << ") differs from the stored picture; "
                       << "the machine drew " << actual;
     });
-    EXPECT_EQ(next, std::size(kChosenFrames)) << "the session ended early";
+    EXPECT_EQ(next, wanted) << "the session ended early";
     if (update) {
         std::ofstream(std::string(QZB_CART_FRAMES_DIR) + "/hashes.txt") << new_hashes.str();
         std::printf("stored pictures and hashes rewritten in %s\n", QZB_CART_FRAMES_DIR);
@@ -156,7 +162,7 @@ struct SectionCase {
 constexpr uint8_t kAllSections =
     SECTION_MUTE_FM | SECTION_MUTE_SSG | SECTION_MUTE_ADPCM_A | SECTION_MUTE_ADPCM_B;
 // The title music with its drums and the spoken "QZB", then play with shots, bombs and hits.
-constexpr long kSoundFrames = 960;
+constexpr long kSoundFrames = 600;
 // Level of a section that plays (AC RMS in 16-bit sample units); a quiet tone is some hundreds.
 constexpr double kAudibleRms = 100.0;
 
