@@ -44,7 +44,16 @@ WindowHandle platform_window_create(const char* title) {
         std::exit(2);
     }
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
+    // The window is made as large as the desktop: where no window manager carries out the
+    // full-screen request (a bare X server), it still covers the screen, and the size SDL
+    // reports for it is the size it really has, so the picture is centred where it shows.
+    SDL_DisplayMode desktop{};
+    int width = 640, height = 480;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        width = desktop.w;
+        height = desktop.h;
+    }
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
     if (window == nullptr) {
         std::fprintf(stderr, "qzb: cannot open a window (%s)\n", SDL_GetError());
