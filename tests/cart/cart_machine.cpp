@@ -11,6 +11,11 @@
 #include "host/platform/platform.h"
 #include "machine.h"
 
+namespace {
+// The cartridge's images as resources: the seven ROM images, the loading picture and the icon.
+constexpr int kResourceIds[] = {102, 104, 105, 106, 107, 108, 109, 111, 124};
+} // namespace
+
 void CartMachineTest::SetUp() {
     MachineTest::SetUp();
 #ifndef QZB_CART_IMAGE_DIR
@@ -18,10 +23,9 @@ void CartMachineTest::SetUp() {
 #elif defined(QZB_CORES_ARE_STANDINS)
     GTEST_SKIP() << "the emulation cores are still stand-ins";
 #else
-    const int ids[] = {102, 104, 105, 106, 107, 108, 109, 111, 124};
-    for (size_t i = 0; i < std::size(ids); ++i)
-        ASSERT_TRUE(cart::read_file(std::string(QZB_CART_IMAGE_DIR) + "/" + std::to_string(ids[i]) + ".bin",
-                                    images_[i]));
+    for (size_t i = 0; i < std::size(kResourceIds); ++i)
+        ASSERT_TRUE(cart::read_file(
+            std::string(QZB_CART_IMAGE_DIR) + "/" + std::to_string(kResourceIds[i]) + ".bin", images_[i]));
     std::string error;
     ASSERT_TRUE(read_input_script(QZB_CART_SESSION, &session_, &error)) << error;
     boot();
@@ -34,9 +38,8 @@ void CartMachineTest::TearDown() {
 }
 
 void CartMachineTest::boot() {
-    const int ids[] = {102, 104, 105, 106, 107, 108, 109, 111, 124};
-    for (size_t i = 0; i < std::size(ids); ++i)
-        platform_register_resource(ids[i], images_[i].data(), images_[i].size());
+    for (size_t i = 0; i < std::size(kResourceIds); ++i)
+        platform_register_resource(kResourceIds[i], images_[i].data(), images_[i].size());
     machine.app.skip_loading_pauses = true;
     ASSERT_TRUE(init_instance());
     booted_ = true;

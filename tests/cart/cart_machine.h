@@ -53,7 +53,7 @@ class CartMachineTest : public MachineTest {
     void boot();
     void shut_down();
 
-    std::vector<uint8_t> images_[9];
+    std::vector<uint8_t> images_[9]; // by kResourceIds
     std::vector<InputStep> session_;
     size_t next_step_ = 0;
     long frames_run_ = 0;

@@ -276,6 +276,7 @@ TEST_F(CartSession, HighScoreSurvivesQuitGameAndANewStart) {
     for (uint32_t i = 0; i < kTableBytes; ++i)
         table.push_back(backup_byte(i));
 
+    ASSERT_FALSE(std::filesystem::exists("qzb.sav")) << "only QUIT GAME writes the save file";
     // Escape, three times down to QUIT GAME, Enter: each key pressed for a frame, then released.
     for (uint8_t key : {kEscape, kDown, kDown, kDown, kReturn}) {
         hold_keys({key});
