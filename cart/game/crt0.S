@@ -45,11 +45,11 @@ game_entry:
         jsr     (main).l
 5:      bra.s   5b
 
-| wait_frame: idles until the next frame interrupt. The idle branch is a branch to itself, the
-| kind of loop the video chip's frame tick turns into a run-ending branch after a few frames; the
+| idle_until_frame: idles until the next frame interrupt. The idle branch is a branch to itself,
+| the kind of loop the video chip's frame tick turns into a run-ending branch after a few frames; the
 | interrupt moves the return address past it.
-        .globl  wait_frame
-wait_frame:
+        .globl  idle_until_frame
+idle_until_frame:
         move.b  #1, waiting
 idle:   bra.s   idle
 wake:   rts

@@ -39,7 +39,13 @@ enum {
 };
 
 extern volatile uint32_t frame_count;
+// crt0.S: idles until the next frame interrupt.
+void idle_until_frame(void);
+
+// sound.c: waits for the next frame and sends the next queued sound command.
 void wait_frame(void);
+// Queues a sound command (one goes out per frame).
+void sound(uint8_t command);
 
 // video.c
 void vram_fill(uint16_t address, uint16_t count, uint16_t value);
@@ -76,9 +82,6 @@ static inline uint8_t read_player(int player) {
 }
 static inline uint8_t read_start(void) {
     return (uint8_t)(~START_INPUT & 0x0F);
-}
-static inline void sound(uint8_t command) {
-    SOUND_COMMAND = command;
 }
 
 void* memset(void* d, int c, unsigned long n);

@@ -188,8 +188,9 @@ void render_b(const MixTarget& mix) {
     }
 }
 
-void render_fades(const MixTarget& mix) {
-    for (Declick& d : machine.sound_chip.declick) {
+void render_fades(const MixTarget& mix, int first, int last) {
+    for (int index = first; index <= last; ++index) {
+        Declick& d = machine.sound_chip.declick[index];
         for (int32_t i = 0; i < mix.count && d.active; ++i) {
             add_panned(mix.left, mix.right, i, d.value, d.pan, mix.mono);
             d.value += d.value > 0 ? -FADE_STEP : FADE_STEP;
@@ -199,6 +200,22 @@ void render_fades(const MixTarget& mix) {
             }
         }
     }
+}
+
+void render_a_kind(const MixTarget& mix) {
+    render_fades(mix, 0, ADPCM_A_CHANNELS - 1);
+    for (int c = 0; c < ADPCM_A_CHANNELS; ++c)
+        render_a(c, mix);
+}
+
+void render_b_kind(const MixTarget& mix) {
+    render_fades(mix, B_DECLICK, B_DECLICK);
+    render_b(mix);
+}
+
+void clear_mix(const MixTarget& mix) {
+    std::memset(mix.left, 0, sizeof(int32_t) * static_cast<size_t>(mix.count));
+    std::memset(mix.right, 0, sizeof(int32_t) * static_cast<size_t>(mix.count));
 }
 
 bool any_active() {
@@ -340,11 +357,18 @@ void adpcm_render(uint8_t* output, int32_t count, int32_t bits, int32_t channels
         std::memset(chip.mix_left, 0, sizeof(int32_t) * static_cast<size_t>(n));
         std::memset(chip.mix_right, 0, sizeof(int32_t) * static_cast<size_t>(n));
         const MixTarget mix{chip.mix_left, chip.mix_right, n, mono};
-        // Fades first: a channel that ends inside this block adds its own fade from that sample.
-        render_fades(mix);
-        for (int c = 0; c < ADPCM_A_CHANNELS; ++c)
-            render_a(c, mix);
-        render_b(mix);
+        // Each kind's fades come before its channels: a channel that ends inside this block adds
+        // its own fade from that sample. The buffers only sum, so the order of the kinds does not
+        // change the mix; a kind muted by the test hook goes first and is cleared away.
+        const bool mute_a = (chip.section_mute & SECTION_MUTE_ADPCM_A) != 0;
+        const bool mute_b = (chip.section_mute & SECTION_MUTE_ADPCM_B) != 0;
+        if (mute_b) {
+            render_b_kind(mix);
+            clear_mix(mix);
+        }
+        render_a_kind(mix);
+        if (mute_a) clear_mix(mix);
+        if (!mute_b) render_b_kind(mix);
         for (int32_t i = 0; i < n; ++i) {
             for (int32_t lane = 0; lane < channels; ++lane) {
                 const int32_t value = lane == 0 ? chip.mix_left[i] : chip.mix_right[i];

@@ -22,7 +22,10 @@ int32_t fm_value(int64_t a, int64_t b) {
 // The FM channels' next sample for each output lane (left and right, or one mono lane).
 void fm_sample_values(int32_t channels, bool with_fm, int32_t values[2]) {
     int64_t left_only = 0, right_only = 0, both = 0;
-    if (with_fm) fm_render_sample(left_only, right_only, both);
+    if (with_fm) {
+        fm_render_sample(left_only, right_only, both);
+        if (machine.sound_chip.section_mute & SECTION_MUTE_FM) left_only = right_only = both = 0;
+    }
     if (channels == 2) {
         values[0] = fm_value(left_only, both);
         values[1] = fm_value(both, right_only);
@@ -74,10 +77,8 @@ void render_sound(uint8_t* output, int32_t count) {
         std::memset(output, 0, bytes);
         return;
     }
-    if (fm_ssg)
-        ssg_render(output, count, bits, channels);
-    else
-        std::memset(output, 0, bytes);
+    if (fm_ssg) ssg_render(output, count, bits, channels);
+    if (!fm_ssg || (chip.section_mute & SECTION_MUTE_SSG)) std::memset(output, 0, bytes);
     if (adpcm) adpcm_render(output, count, bits, channels);
     const bool with_fm = fm_ssg && fm_any_sounding();
     if (bits == 16) {

@@ -30,7 +30,7 @@ void run_sound_cpu(int32_t target, bool end_of_frame);
 void audio_render_to_now(int32_t min_pending, bool end_of_frame);
 
 // Renders `count` samples in the ring's format (bits, channels) with the sections that
-// machine.settings.audio_flags enables.
+// machine.settings.audio_flags enables, less those machine.sound_chip.section_mute drops (a test hook).
 void render_sound(uint8_t* output, int32_t count);
 
 // Event queue: inserts an event (a 33rd simultaneous event is dropped, its handle still given)

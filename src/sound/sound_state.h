@@ -13,6 +13,12 @@ inline constexpr int ADPCM_A_CHANNELS = 6;
 inline constexpr int DECLICK_CHANNELS = ADPCM_A_CHANNELS + 1; // the six ADPCM-A and the ADPCM-B
 inline constexpr int EVENT_QUEUE_SIZE = 32;
 
+// Bits of SoundChipState::section_mute.
+inline constexpr uint8_t SECTION_MUTE_FM = 1;
+inline constexpr uint8_t SECTION_MUTE_SSG = 2;
+inline constexpr uint8_t SECTION_MUTE_ADPCM_A = 4;
+inline constexpr uint8_t SECTION_MUTE_ADPCM_B = 8;
+
 // Tables of the FM section, built from `freqbase` at initialisation.
 struct FmTables {
     int32_t freqbase = 0;
@@ -170,6 +176,10 @@ struct SoundChipState {
 
     SsgState ssg;
     FmTables tables;
+
+    // Test hook: sections whose output is dropped from the mix (SECTION_MUTE_* bits). A muted
+    // section still runs, so the chip's state and the sound CPU's view of it stay the same.
+    uint8_t section_mute = 0;
 };
 
 // The sound CPU calls the slicer makes; null means the Z80 core itself. Tests put a scripted core

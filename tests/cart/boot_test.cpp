@@ -3,47 +3,18 @@
 // replaced their stand-ins.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "app/frame.h"
-#include "app/shell.h"
-#include "cartridge.h"
-#include "host/platform/platform.h"
+#include "cart_machine.h"
 #include "machine.h"
-#include "support/machine_fixture.h"
 
 namespace {
 
 constexpr int kLogoShownBy = 10; // frames after start-up
 constexpr int kTitleShownBy = 130;
 
-class CartBoot : public MachineTest {
+class CartBoot : public CartMachineTest {
   protected:
-    void SetUp() override {
-        MachineTest::SetUp();
-#ifndef QZB_CART_IMAGE_DIR
-        GTEST_SKIP() << "the demo cartridge was not built (cross tools missing)";
-#elif defined(QZB_CORES_ARE_STANDINS)
-        GTEST_SKIP() << "the emulation cores are still stand-ins";
-#else
-        const int ids[] = {102, 104, 105, 106, 107, 108, 109, 111, 124};
-        for (size_t i = 0; i < std::size(ids); ++i) {
-            ASSERT_TRUE(cart::read_file(
-                std::string(QZB_CART_IMAGE_DIR) + "/" + std::to_string(ids[i]) + ".bin", images_[i]));
-            platform_register_resource(ids[i], images_[i].data(), images_[i].size());
-        }
-        machine.app.skip_loading_pauses = true;
-        ASSERT_TRUE(init_instance());
-        machine.host.display.starting = 1;
-        for (int stage = 0; stage <= 8; ++stage)
-            ASSERT_TRUE(startup_stage(stage)) << stage;
-#endif
-    }
-
-    uint16_t fix_entry(int column, int row) const {
-        return machine.video.vram[0x7000 + 32 * column + row];
-    }
+    uint16_t fix_entry(int column, int row) const { return machine.video.vram[0x7000 + 32 * column + row]; }
     uint16_t program_word(uint32_t address) const {
         return static_cast<uint16_t>(machine.roms.program_rom[address] | machine.roms.program_rom[address + 1]
                                                                              << 8);
@@ -51,8 +22,6 @@ class CartBoot : public MachineTest {
     uint32_t program_long(uint32_t address) const {
         return static_cast<uint32_t>(program_word(address)) << 16 | program_word(address + 2);
     }
-
-    std::vector<uint8_t> images_[9];
 };
 
 TEST_F(CartBoot, ShowsTheBoardLogoThenTheTitle) {
