@@ -167,7 +167,9 @@ int sound_cpu_nmi() {
     s.context.sp = static_cast<uint16_t>(s.context.sp - 2);
     write16(s.context.sp, s.context.pc);
     s.context.pc = s.context.nmi_address;
-    s.iff2 = s.iff1;
+    // IFF2 keeps the enable as it was before the first NMI, as on the chip: copying IFF1 into it
+    // would make an NMI taken inside the NMI handler (two sound commands back to back) save 0,
+    // and the RETNs would leave maskable interrupts off for good.
     s.iff1 = 0;
     return 0;
 }

@@ -112,6 +112,25 @@ TEST_F(CoreTest, NmiSavesIff1InIff2) {
     EXPECT_EQ(cpu().iff1, 1);
 }
 
+TEST_F(CoreTest, NestedNmiKeepsInterruptsEnabledAfterBothReturns) {
+    cpu().iff1 = cpu().iff2 = 1;
+    ctx().sp = 0x8000;
+    ctx().pc = 0x0100;
+    poke(0x0100, {0x00, 0x76});
+    poke(0x66, {0xED, 0x45});
+    sound_cpu_nmi();
+    sound_cpu_nmi(); // the second command's NMI arrives before the handler ran an instruction
+    EXPECT_EQ(cpu().iff1, 0);
+    EXPECT_EQ(cpu().iff2, 1);
+    sound_cpu_run(14); // inner RETN
+    EXPECT_EQ(ctx().pc, 0x66);
+    EXPECT_EQ(cpu().iff1, 1);
+    sound_cpu_run(14); // outer RETN
+    EXPECT_EQ(ctx().pc, 0x0100);
+    EXPECT_EQ(cpu().iff1, 1);
+    EXPECT_EQ(cpu().iff2, 1);
+}
+
 TEST_F(CoreTest, RetnTakesPendingInterruptAtOnce) {
     poke(0x0200, {0xED, 0x45});
     poke(0x7FFE, {0x00, 0x30});
