@@ -58,7 +58,7 @@ void halt_core() {
     s.pc_base = reinterpret_cast<intptr_t>(halt_words) - static_cast<intptr_t>(pc);
     s.fetch_low = reinterpret_cast<uintptr_t>(halt_words);
     s.fetch_span = 0;
-    s.fetch_fast_span = 0;
+    s.fetch_fast_end = 0;
 }
 
 // Re-basing: the base keeps the PC's top byte, so PC = pointer - base stays a 32-bit value.
@@ -75,7 +75,7 @@ void set_pc(uint32_t pc) {
     }
     s.fetch_low = reinterpret_cast<uintptr_t>(region.memory);
     s.fetch_span = region.size;
-    s.fetch_fast_span = region.size > longest_instruction - 1 ? region.size - (longest_instruction - 1) : 0;
+    s.fetch_fast_end = region.size > longest_instruction - 1 ? s.fetch_low + region.size - (longest_instruction - 1) : 0;
     s.pc_pointer = region.memory + (address - region.start);
     s.pc_base = reinterpret_cast<intptr_t>(region.memory) - static_cast<intptr_t>(region.start) - static_cast<intptr_t>(pc & 0xFF000000u);
 }
@@ -111,16 +111,21 @@ void offer_interrupt() {
 
 void execute_slice() {
     auto& s = cpu();
-    while (s.cycles_left >= 0) {
-        uintptr_t offset = reinterpret_cast<uintptr_t>(s.pc_pointer) - s.fetch_low;
-        if (offset >= s.fetch_fast_span) [[unlikely]] {
-            if (!instruction_fits()) {
-                halt_core();
-                break;
+    if (s.cycles_left >= 0) {
+        for (;;) {
+            const uint8_t* pc = s.pc_pointer;
+            if (reinterpret_cast<uintptr_t>(pc) >= s.fetch_fast_end) [[unlikely]] {
+                if (!instruction_fits()) {
+                    halt_core();
+                    break;
+                }
             }
+            uint16_t opcode;
+            std::memcpy(&opcode, pc, 2);
+            s.pc_pointer = pc + 2;
+            main_cpu_opcode_table[opcode](opcode);
+            if (s.cycles_left < 0) break;
         }
-        uint32_t opcode = fetch16();
-        main_cpu_opcode_table[opcode](opcode);
     }
     if (s.halted) s.cycles_left = -1;
 }

@@ -41,10 +41,14 @@ inline uint32_t current_pc() {
     return static_cast<uint32_t>(reinterpret_cast<intptr_t>(machine.main_cpu.pc_pointer) - machine.main_cpu.pc_base);
 }
 // Relative transfers move the pointer only. The arithmetic is done on integers: a branch that
-// leaves the region's memory is caught by the fetch check before anything is read there.
+// leaves the region's memory is caught by the fetch check before anything is read there (the
+// fast check looks only at the upper end, so a move below the region sends the next fetch to
+// the full check).
 inline void move_pc(int32_t displacement) {
-    auto& p = machine.main_cpu.pc_pointer;
-    p = reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(p) + static_cast<uintptr_t>(static_cast<intptr_t>(displacement)));
+    auto& s = machine.main_cpu;
+    uintptr_t p = reinterpret_cast<uintptr_t>(s.pc_pointer) + static_cast<uintptr_t>(static_cast<intptr_t>(displacement));
+    s.pc_pointer = reinterpret_cast<const uint8_t*>(p);
+    if (p < s.fetch_low) [[unlikely]] s.fetch_fast_end = 0;
 }
 
 // Absolute transfers (defined in core.cpp).

@@ -29,9 +29,11 @@ struct MainCpuState {
     // core that was never reset is halted too, so a slice before reset touches nothing.
     bool halted = true;
     // The memory of the region the PC was last based in: instructions are fetched only from
-    // [fetch_low, fetch_low + fetch_span). fetch_fast_span is the offset below which a whole
-    // instruction of the longest form (10 bytes) fits, so the common case needs one compare.
+    // [fetch_low, fetch_low + fetch_span). Below fetch_fast_end (a host address) a whole
+    // instruction of the longest form (10 bytes) fits, so the common case needs one compare; a
+    // relative transfer below fetch_low clears fetch_fast_end, so the next fetch takes the
+    // checked path.
     uintptr_t fetch_low = 0;
     uintptr_t fetch_span = 0;
-    uintptr_t fetch_fast_span = 0;
+    uintptr_t fetch_fast_end = 0;
 };
