@@ -21,18 +21,15 @@ constexpr uintptr_t longest_instruction = 10;
 void unpack_flags() {
     auto& s = cpu();
     uint32_t packed = s.saved_flags;
-    uint32_t condition_byte = packed >> 24;
-    s.flag_n = (condition_byte >> 7) & 1;
-    s.flag_z = (condition_byte >> 6) & 1;
-    s.flag_c = condition_byte & 1;
-    s.flag_v = (packed >> 16) & 1;
+    s.flags = static_cast<uint16_t>(((packed >> 24) & 0xC1) << 8 | ((packed >> 16) & 1));
     s.x_byte = packed & 1;
 }
 
+// The saved word keeps only the defined bits of the condition byte.
 void pack_flags() {
     auto& s = cpu();
-    uint32_t condition_byte = static_cast<uint32_t>(s.flag_n << 7 | s.flag_z << 6 | s.flag_c);
-    s.saved_flags = condition_byte << 24 | static_cast<uint32_t>(s.flag_v) << 16 | s.x_byte;
+    uint32_t f = s.flags;
+    s.saved_flags = ((f >> 8) & 0xC1) << 24 | (f & FLAG_V) << 16 | s.x_byte;
     s.sr = static_cast<uint16_t>(build_sr());
 }
 

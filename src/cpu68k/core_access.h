@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "cpu68k/flag_ops.h"
 #include "cpu68k/opcode_kinds.h"
 #include "machine.h"
 
@@ -59,10 +60,6 @@ void halt_core();
 
 // ---- Sizes -----------------------------------------------------------------------------------
 
-template <int SZ> constexpr uint32_t size_mask = SZ == 1 ? 0xFFu : SZ == 2 ? 0xFFFFu : 0xFFFFFFFFu;
-template <int SZ> constexpr uint32_t size_msb = SZ == 1 ? 0x80u : SZ == 2 ? 0x8000u : 0x80000000u;
-template <int SZ> constexpr int size_bits = SZ * 8;
-
 inline uint32_t sext8(uint32_t v) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(v))); }
 inline uint32_t sext16(uint32_t v) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(v))); }
 template <int SZ> inline uint32_t sext(uint32_t v) {
@@ -103,95 +100,84 @@ template <int SZ> inline void write_dreg(int n, uint32_t value) {
 }
 
 // ---- Flags -----------------------------------------------------------------------------------
-
-template <int SZ> inline void set_nz(uint32_t result) {
-    auto& s = cpu();
-    s.flag_n = (result & size_msb<SZ>) != 0;
-    s.flag_z = (result & size_mask<SZ>) == 0;
+// N and Z from the result, V and C as given (FLAG_C, FLAG_V or 0).
+template <int SZ> inline void set_nz_cv(uint32_t result, uint32_t cv) {
+    cpu().flags = static_cast<uint16_t>(portable_flags::nz<SZ>(result) | cv);
 }
 template <int SZ> inline void set_logic_flags(uint32_t result) {
-    set_nz<SZ>(result);
-    cpu().flag_v = 0;
-    cpu().flag_c = 0;
+    cpu().flags = static_cast<uint16_t>(logic_flags<SZ>(result));
 }
+inline bool flag(uint32_t which) { return (cpu().flags & which) != 0; }
 
 inline uint32_t build_ccr() {
     const auto& s = cpu();
-    return static_cast<uint32_t>(s.x_byte << 4 | s.flag_n << 3 | s.flag_z << 2 | s.flag_v << 1 | s.flag_c);
+    uint32_t f = s.flags;
+    return static_cast<uint32_t>(s.x_byte) << 4 | ((f >> 12) & 0xC) | (f & FLAG_V) << 1 | ((f >> 8) & 1);
 }
 inline uint32_t build_sr() { return (cpu().sr & 0xFF00u) | build_ccr(); }
 inline void load_ccr(uint32_t value) {
     auto& s = cpu();
-    s.flag_c = value & 1;
-    s.flag_v = (value >> 1) & 1;
-    s.flag_z = (value >> 2) & 1;
-    s.flag_n = (value >> 3) & 1;
+    s.flags = static_cast<uint16_t>((value & 0xC) << 12 | (value & 1) << 8 | ((value >> 1) & 1));
     s.x_byte = (value >> 4) & 1;
 }
 inline bool supervisor() { return (cpu().sr & 0x2000) != 0; }
 
 template <int SZ> inline uint32_t add_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) + (src & size_mask<SZ>);
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = s.x_byte = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    s.flag_v = (((dst ^ result) & (src ^ result)) & size_msb<SZ>) != 0;
-    set_nz<SZ>(result);
+    uint32_t flags;
+    uint32_t result = add_flags<SZ>(dst, src, flags);
+    s.flags = static_cast<uint16_t>(flags);
+    s.x_byte = (flags >> 8) & 1;
     return result;
 }
 // dst - src; sets X unless it is a compare.
 template <int SZ, bool SET_X = true> inline uint32_t sub_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) - (src & size_mask<SZ>);
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    if constexpr (SET_X) s.x_byte = s.flag_c;
-    s.flag_v = (((src ^ dst) & (result ^ dst)) & size_msb<SZ>) != 0;
-    set_nz<SZ>(result);
+    uint32_t flags;
+    uint32_t result = sub_flags<SZ>(dst, src, flags);
+    s.flags = static_cast<uint16_t>(flags);
+    if constexpr (SET_X) s.x_byte = (flags >> 8) & 1;
     return result;
 }
 // ADDX/SUBX/NEGX: X takes part and Z is only ever cleared.
 template <int SZ> inline uint32_t addx_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) + (src & size_mask<SZ>) + s.x_byte;
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = s.x_byte = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    s.flag_v = (((dst ^ result) & (src ^ result)) & size_msb<SZ>) != 0;
-    s.flag_n = (result & size_msb<SZ>) != 0;
-    if (result != 0) s.flag_z = 0;
+    uint32_t flags;
+    uint32_t result = addx_flags<SZ>(dst, src, s.x_byte, flags);
+    s.flags = static_cast<uint16_t>(flags & (s.flags | ~FLAG_Z));
+    s.x_byte = (flags >> 8) & 1;
     return result;
 }
 template <int SZ> inline uint32_t subx_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) - (src & size_mask<SZ>) - s.x_byte;
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = s.x_byte = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    s.flag_v = (((src ^ dst) & (result ^ dst)) & size_msb<SZ>) != 0;
-    s.flag_n = (result & size_msb<SZ>) != 0;
-    if (result != 0) s.flag_z = 0;
+    uint32_t flags;
+    uint32_t result = subx_flags<SZ>(dst, src, s.x_byte, flags);
+    s.flags = static_cast<uint16_t>(flags & (s.flags | ~FLAG_Z));
+    s.x_byte = (flags >> 8) & 1;
     return result;
 }
 
 // Condition codes of Bcc, DBcc and Scc (0 = true, 1 = false, ... 15 = LE).
 inline bool condition(int cc) {
-    const auto& s = cpu();
+    uint32_t f = cpu().flags;
+    bool n = f & FLAG_N, z = f & FLAG_Z, v = f & FLAG_V, c = f & FLAG_C;
     switch (cc) {
     case 0: return true;
     case 1: return false;
-    case 2: return !s.flag_c && !s.flag_z;
-    case 3: return s.flag_c || s.flag_z;
-    case 4: return !s.flag_c;
-    case 5: return s.flag_c;
-    case 6: return !s.flag_z;
-    case 7: return s.flag_z;
-    case 8: return !s.flag_v;
-    case 9: return s.flag_v;
-    case 10: return !s.flag_n;
-    case 11: return s.flag_n;
-    case 12: return s.flag_n == s.flag_v;
-    case 13: return s.flag_n != s.flag_v;
-    case 14: return !s.flag_z && s.flag_n == s.flag_v;
-    default: return s.flag_z || s.flag_n != s.flag_v;
+    case 2: return !(f & (FLAG_C | FLAG_Z));
+    case 3: return (f & (FLAG_C | FLAG_Z)) != 0;
+    case 4: return !c;
+    case 5: return c;
+    case 6: return !z;
+    case 7: return z;
+    case 8: return !v;
+    case 9: return v;
+    case 10: return !n;
+    case 11: return n;
+    case 12: return n == v;
+    case 13: return n != v;
+    case 14: return !z && n == v;
+    default: return z || n != v;
     }
 }
 

@@ -8,7 +8,8 @@
 namespace m68k {
 
 template <int OP> inline uint32_t bit_apply(uint32_t value, uint32_t bit) {
-    cpu().flag_z = !(value & bit);
+    auto& s = cpu();
+    s.flags = static_cast<uint16_t>((s.flags & ~FLAG_Z) | ((value & bit) ? 0 : FLAG_Z));
     if constexpr (OP == BIT_CHG) return value ^ bit;
     else if constexpr (OP == BIT_CLR) return value & ~bit;
     else if constexpr (OP == BIT_SET) return value | bit;
@@ -49,10 +50,9 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
     constexpr uint32_t msb = size_msb<SZ>;
     value &= mask;
     uint32_t result = value;
-    s.flag_v = 0;
+    uint32_t overflow = 0;
     if (count == 0) {
-        s.flag_c = KIND == SH_ROX ? s.x_byte : 0;
-        set_nz<SZ>(value);
+        set_nz_cv<SZ>(value, KIND == SH_ROX && s.x_byte ? FLAG_C : 0);
         return value;
     }
     uint8_t carry = 0;
@@ -67,11 +67,11 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
             }
             if constexpr (KIND == SH_AS) {
                 // V when the sign bit changes at any step: the top count+1 bits were not all equal.
-                if (count >= bits) s.flag_v = value != 0;
+                if (count >= bits) overflow = value != 0;
                 else {
                     uint32_t top = (mask << (bits - 1 - count)) & mask;
                     uint32_t t = value & top;
-                    s.flag_v = t != 0 && t != top;
+                    overflow = t != 0 && t != top;
                 }
             }
         } else {
@@ -108,8 +108,7 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
         s.x_byte = static_cast<uint8_t>(x);
         carry = static_cast<uint8_t>(x);
     }
-    s.flag_c = carry;
-    set_nz<SZ>(result);
+    set_nz_cv<SZ>(result, (carry ? FLAG_C : 0) | overflow);
     return result;
 }
 
@@ -176,8 +175,7 @@ template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
     uint32_t src = ea_read<M, 2>(op & 7);
     auto& s = cpu();
     if ((src & 0xFFFF) == 0) {
-        s.flag_c = 0;
-        s.flag_v = 0;
+        s.flags &= static_cast<uint16_t>(~(FLAG_C | FLAG_V));
         exception_entry(5, current_pc());
         charge(38 + ea_time<M, 2>());
         return;
@@ -204,8 +202,7 @@ template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
         overflow = quotient > 0xFFFF;
     }
     if (overflow) {
-        s.flag_v = 1;
-        s.flag_n = s.flag_z = s.flag_c = 0;
+        s.flags = FLAG_V;
     } else {
         dreg(DN) = (remainder & 0xFFFF) << 16 | (quotient & 0xFFFF);
         set_logic_flags<2>(quotient);
@@ -220,10 +217,9 @@ template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
 inline uint32_t decimal_flags(int32_t result, bool carry) {
     auto& s = cpu();
     uint32_t r = static_cast<uint32_t>(result) & 0xFF;
-    s.flag_c = s.x_byte = carry;
-    s.flag_v = 0;
-    s.flag_n = (r & 0x80) != 0;
-    if (r) s.flag_z = 0;
+    s.x_byte = carry;
+    uint32_t z = r ? 0 : (s.flags & FLAG_Z);
+    s.flags = static_cast<uint16_t>(((r & 0x80) ? FLAG_N : 0) | z | (carry ? FLAG_C : 0));
     return r;
 }
 inline uint32_t decimal_add(uint32_t dst, uint32_t src) {

@@ -127,7 +127,7 @@ inline void trap(uint32_t op) {
 }
 
 inline void trapv(uint32_t) {
-    if (cpu().flag_v) {
+    if (flag(FLAG_V)) {
         exception_entry(7, current_pc());
         charge(38);
     } else {
@@ -140,9 +140,7 @@ template <int M, int DN> void chk(uint32_t op) {
     int32_t bound = static_cast<int16_t>(ea_read<M, 2>(op & 7));
     int32_t value = static_cast<int16_t>(dreg(DN));
     if (value < 0 || value > bound) {
-        auto& s = cpu();
-        s.flag_n = value < 0;
-        s.flag_z = s.flag_v = s.flag_c = 0;
+        cpu().flags = value < 0 ? FLAG_N : 0;
         exception_entry(6, current_pc());
         charge(40 + ea_time<M, 2>());
     } else {
