@@ -11,7 +11,19 @@
 
 namespace m68k {
 
-using Routine = void (*)(uint32_t opcode);
+// While a slice runs the PC pointer lives in the slice loop: each opcode routine receives it
+// (past the opcode word), advances it over its extension words or replaces it on a transfer, and
+// returns it. machine.main_cpu.pc_pointer is written back at the slice's end and wherever the PC
+// is re-based (set_pc, exception entry), which return the new pointer.
+using Pc = const uint8_t*;
+using Routine = Pc (*)(Pc pc, uint32_t opcode);
+
+// The table's entries: an opcode routine body (a template of ops_*.h, taking the pointer by
+// reference) wrapped so that the pointer travels in registers.
+template <auto BODY> Pc routine_entry(Pc pc, uint32_t opcode) {
+    BODY(pc, opcode);
+    return pc;
+}
 
 // The generated opcode table and the length in bytes of every opcode's instruction (opcode word
 // and extension words), used to keep fetches inside the region's memory.
@@ -27,34 +39,36 @@ inline void charge(int32_t cycles) { machine.main_cpu.cycles_left -= cycles; }
 
 // ---- Program counter -------------------------------------------------------------------------
 
-inline uint32_t fetch16() {
+inline uint32_t fetch16(Pc& pc) {
     uint16_t word;
-    std::memcpy(&word, machine.main_cpu.pc_pointer, 2);
-    machine.main_cpu.pc_pointer += 2;
+    std::memcpy(&word, pc, 2);
+    pc += 2;
     return word;
 }
-inline uint32_t fetch32() {
-    uint32_t high = fetch16();
-    return high << 16 | fetch16();
+inline uint32_t fetch32(Pc& pc) {
+    uint32_t high = fetch16(pc);
+    return high << 16 | fetch16(pc);
 }
 // The 68000 address of the next instruction word.
-inline uint32_t current_pc() {
-    return static_cast<uint32_t>(reinterpret_cast<intptr_t>(machine.main_cpu.pc_pointer) - machine.main_cpu.pc_base);
+inline uint32_t current_pc(Pc pc) {
+    return static_cast<uint32_t>(reinterpret_cast<intptr_t>(pc) - machine.main_cpu.pc_base);
 }
+// The same, between slices (from the saved pointer).
+inline uint32_t current_pc() { return current_pc(machine.main_cpu.pc_pointer); }
 // Relative transfers move the pointer only. The arithmetic is done on integers: a branch that
 // leaves the region's memory is caught by the fetch check before anything is read there (the
 // fast check looks only at the upper end, so a move below the region sends the next fetch to
 // the full check).
-inline void move_pc(int32_t displacement) {
+inline void move_pc(Pc& pc, int32_t displacement) {
     auto& s = machine.main_cpu;
-    uintptr_t p = reinterpret_cast<uintptr_t>(s.pc_pointer) + static_cast<uintptr_t>(static_cast<intptr_t>(displacement));
-    s.pc_pointer = reinterpret_cast<const uint8_t*>(p);
+    uintptr_t p = reinterpret_cast<uintptr_t>(pc) + static_cast<uintptr_t>(static_cast<intptr_t>(displacement));
+    pc = reinterpret_cast<Pc>(p);
     if (p < s.fetch_low) [[unlikely]] s.fetch_fast_end = 0;
 }
 
 // Absolute transfers (defined in core.cpp).
-void set_pc(uint32_t pc);
-void exception_entry(int vector, uint32_t frame_pc);
+Pc set_pc(uint32_t pc);
+Pc exception_entry(int vector, uint32_t frame_pc);
 void load_sr(uint32_t value);
 void halt_core();
 
@@ -204,7 +218,7 @@ inline uint32_t index_displacement(uint32_t extension) {
 }
 
 // The address of a memory operand; (An)+ and -(An) update the register (A7 by 2 for bytes).
-template <int M, int SZ> inline uint32_t ea_address(int r) {
+template <int M, int SZ> inline uint32_t ea_address(Pc& pc, int r) {
     constexpr uint32_t step = SZ;
     if constexpr (M == AIND) return areg(r);
     else if constexpr (M == APOST) {
@@ -214,18 +228,18 @@ template <int M, int SZ> inline uint32_t ea_address(int r) {
     } else if constexpr (M == APRE) {
         areg(r) -= (SZ == 1) ? (r == 7 ? 2u : 1u) : step;
         return areg(r);
-    } else if constexpr (M == AD16) return areg(r) + sext16(fetch16());
+    } else if constexpr (M == AD16) return areg(r) + sext16(fetch16(pc));
     else if constexpr (M == AD8X) {
         uint32_t base = areg(r);
-        return base + index_displacement(fetch16());
-    } else if constexpr (M == ABSW) return sext16(fetch16());
-    else if constexpr (M == ABSL) return fetch32();
+        return base + index_displacement(fetch16(pc));
+    } else if constexpr (M == ABSW) return sext16(fetch16(pc));
+    else if constexpr (M == ABSL) return fetch32(pc);
     else if constexpr (M == PCD16) {
-        uint32_t pc = current_pc();
-        return pc + sext16(fetch16());
+        uint32_t base = current_pc(pc);
+        return base + sext16(fetch16(pc));
     } else if constexpr (M == PCD8X) {
-        uint32_t pc = current_pc();
-        return pc + index_displacement(fetch16());
+        uint32_t base = current_pc(pc);
+        return base + index_displacement(fetch16(pc));
     } else {
         static_assert(M >= AIND && M <= PCD8X, "not a memory mode");
         return 0;
@@ -233,13 +247,13 @@ template <int M, int SZ> inline uint32_t ea_address(int r) {
 }
 
 // Reads an operand of any mode, zero-extended to 32 bits.
-template <int M, int SZ> inline uint32_t ea_read(int r) {
+template <int M, int SZ> inline uint32_t ea_read(Pc& pc, int r) {
     if constexpr (M == DREG) return dreg(r) & size_mask<SZ>;
     else if constexpr (M == AREG) return areg(r) & size_mask<SZ>;
     else if constexpr (M == IMM) {
-        if constexpr (SZ == 4) return fetch32();
-        else return fetch16() & size_mask<SZ>;
-    } else return read_mem<SZ>(ea_address<M, SZ>(r));
+        if constexpr (SZ == 4) return fetch32(pc);
+        else return fetch16(pc) & size_mask<SZ>;
+    } else return read_mem<SZ>(ea_address<M, SZ>(pc, r));
 }
 
 } // namespace m68k

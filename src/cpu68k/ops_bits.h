@@ -18,8 +18,8 @@ template <int OP> inline uint32_t bit_apply(uint32_t value, uint32_t bit) {
 
 // Bit operations with the bit number from Dn (DYNAMIC, register DN) or from an immediate word.
 // On a data register the number is taken modulo 32, on memory (a byte) modulo 8.
-template <int OP, int M, bool DYNAMIC, int DN> void bit_op(uint32_t op) {
-    uint32_t number = DYNAMIC ? dreg(DN) : fetch16();
+template <int OP, int M, bool DYNAMIC, int DN> void bit_op([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t number = DYNAMIC ? dreg(DN) : fetch16(pc);
     int r = op & 7;
     if constexpr (M == DREG) {
         uint32_t bit = 1u << (number & 31);
@@ -30,11 +30,11 @@ template <int OP, int M, bool DYNAMIC, int DN> void bit_op(uint32_t op) {
         constexpr int base[4] = {6, 6, 8, 6};
         charge(base[OP] + extra + (DYNAMIC ? 0 : 4));
     } else if constexpr (M == IMM) {
-        bit_apply<OP>(fetch16() & 0xFF, 1u << (number & 7));
+        bit_apply<OP>(fetch16(pc) & 0xFF, 1u << (number & 7));
         charge(DYNAMIC ? 10 : 12);
     } else {
         uint32_t bit = 1u << (number & 7);
-        uint32_t address = ea_address<M, 1>(r);
+        uint32_t address = ea_address<M, 1>(pc, r);
         uint32_t value = read_mem<1>(address);
         uint32_t result = bit_apply<OP>(value, bit);
         if constexpr (OP != BIT_TST) write_mem<1>(address, result);
@@ -113,7 +113,7 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
 }
 
 // Register shifts: COUNT_REG is the count (1-8, 0 meaning 8) or, with BY_REG, the count register.
-template <int KIND, bool LEFT, int SZ, bool BY_REG, int COUNT_REG> void shift_register(uint32_t op) {
+template <int KIND, bool LEFT, int SZ, bool BY_REG, int COUNT_REG> void shift_register([[maybe_unused]] Pc& pc, uint32_t op) {
     uint32_t count = BY_REG ? (dreg(COUNT_REG) & 63) : (COUNT_REG == 0 ? 8 : COUNT_REG);
     int r = op & 7;
     write_dreg<SZ>(r, shift_value<KIND, LEFT, SZ>(dreg(r), count));
@@ -122,22 +122,22 @@ template <int KIND, bool LEFT, int SZ, bool BY_REG, int COUNT_REG> void shift_re
 }
 
 // Memory shifts: one word, one bit.
-template <int KIND, bool LEFT, int M> void shift_memory(uint32_t op) {
-    uint32_t address = ea_address<M, 2>(op & 7);
+template <int KIND, bool LEFT, int M> void shift_memory([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t address = ea_address<M, 2>(pc, op & 7);
     uint32_t value = read_mem<2>(address);
     write_mem<2>(address, shift_value<KIND, LEFT, 2>(value, 1));
     charge(8 + ea_time<M, 2>());
 }
 
 // TAS: a read and then a write through the handlers, not an indivisible cycle.
-template <int M> void tas(uint32_t op) {
+template <int M> void tas([[maybe_unused]] Pc& pc, uint32_t op) {
     int r = op & 7;
     if constexpr (M == DREG) {
         set_logic_flags<1>(dreg(r));
         dreg(r) |= 0x80;
         charge(4);
     } else {
-        uint32_t address = ea_address<M, 1>(r);
+        uint32_t address = ea_address<M, 1>(pc, r);
         uint32_t value = read_mem<1>(address);
         set_logic_flags<1>(value);
         write_mem<1>(address, value | 0x80);
@@ -153,8 +153,8 @@ inline int bit_count16(uint32_t v) {
     return static_cast<int>((v + (v >> 8)) & 0x1F);
 }
 
-template <bool SIGNED, int M, int DN> void multiply(uint32_t op) {
-    uint32_t src = ea_read<M, 2>(op & 7);
+template <bool SIGNED, int M, int DN> void multiply([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t src = ea_read<M, 2>(pc, op & 7);
     uint32_t result;
     int ones;
     if constexpr (SIGNED) {
@@ -171,12 +171,12 @@ template <bool SIGNED, int M, int DN> void multiply(uint32_t op) {
 }
 
 // DIVU/DIVS at a fixed cost. Overflow leaves the register unchanged with V = 1, N = Z = C = 0.
-template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
-    uint32_t src = ea_read<M, 2>(op & 7);
+template <bool SIGNED, int M, int DN> void divide([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t src = ea_read<M, 2>(pc, op & 7);
     auto& s = cpu();
     if ((src & 0xFFFF) == 0) {
         s.flags &= static_cast<uint16_t>(~(FLAG_C | FLAG_V));
-        exception_entry(5, current_pc());
+        pc = exception_entry(5, current_pc(pc));
         charge(38 + ea_time<M, 2>());
         return;
     }
@@ -244,11 +244,11 @@ inline uint32_t decimal_sub(uint32_t dst, uint32_t src) {
 }
 
 // ABCD/SBCD Dy,Dx or -(Ay),-(Ax).
-template <bool ADD, bool MEMORY, int RX> void decimal_op(uint32_t op) {
+template <bool ADD, bool MEMORY, int RX> void decimal_op([[maybe_unused]] Pc& pc, uint32_t op) {
     int ry = op & 7;
     if constexpr (MEMORY) {
-        uint32_t src = read_mem<1>(ea_address<APRE, 1>(ry));
-        uint32_t address = ea_address<APRE, 1>(RX);
+        uint32_t src = read_mem<1>(ea_address<APRE, 1>(pc, ry));
+        uint32_t address = ea_address<APRE, 1>(pc, RX);
         uint32_t dst = read_mem<1>(address);
         write_mem<1>(address, ADD ? decimal_add(dst, src) : decimal_sub(dst, src));
         charge(18);
@@ -259,13 +259,13 @@ template <bool ADD, bool MEMORY, int RX> void decimal_op(uint32_t op) {
     }
 }
 
-template <int M> void nbcd(uint32_t op) {
+template <int M> void nbcd([[maybe_unused]] Pc& pc, uint32_t op) {
     int r = op & 7;
     if constexpr (M == DREG) {
         write_dreg<1>(r, decimal_sub(0, dreg(r) & 0xFF));
         charge(6);
     } else {
-        uint32_t address = ea_address<M, 1>(r);
+        uint32_t address = ea_address<M, 1>(pc, r);
         uint32_t value = read_mem<1>(address);
         write_mem<1>(address, decimal_sub(0, value));
         charge(8 + ea_time<M, 1>());
