@@ -130,7 +130,7 @@ void execute_slice() {
             }
             uint16_t opcode;
             std::memcpy(&opcode, pc, 2);
-            pc = main_cpu_opcode_table[opcode](pc + 2, opcode);
+            pc = main_cpu_opcode_table[opcode](opcode, pc + 2);
             if (s.cycles_left < 0) break;
         }
     }

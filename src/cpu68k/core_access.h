@@ -16,11 +16,14 @@ namespace m68k {
 // returns it. machine.main_cpu.pc_pointer is written back at the slice's end and wherever the PC
 // is re-based (set_pc, exception entry), which return the new pointer.
 using Pc = const uint8_t*;
-using Routine = Pc (*)(Pc pc, uint32_t opcode);
+// A routine receives the opcode and the pointer past it, and returns the pointer to the next
+// instruction.
+using Routine = Pc (*)(uint32_t opcode, Pc pc);
 
 // The table's entries: an opcode routine body (a template of ops_*.h, taking the pointer by
-// reference) wrapped so that the pointer travels in registers.
-template <auto BODY> Pc routine_entry(Pc pc, uint32_t opcode) {
+// reference) wrapped so that the pointer travels in registers. The body and its helpers are
+// inlined whatever their size: a body left as a call would take the pointer through memory.
+template <auto BODY> [[gnu::flatten]] Pc routine_entry(uint32_t opcode, Pc pc) {
     BODY(pc, opcode);
     return pc;
 }
