@@ -51,7 +51,8 @@ template <int SZ> inline uint32_t sub(uint32_t dst, uint32_t src, uint32_t borro
 
 } // namespace portable_flags
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+// M68K_PORTABLE_FLAGS selects the plain form on x86 too (to check it against the test vectors).
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__)) && !defined(M68K_PORTABLE_FLAGS)
 #define M68K_HOST_FLAGS 1
 // The host's own flags: the operation, LAHF (N, Z, C into AH) and SETO (V into AL).
 namespace host_flags {
