@@ -5,12 +5,28 @@
 #include <cstdint>
 #include <cstring>
 
+#include "cpu68k/flag_ops.h"
 #include "cpu68k/opcode_kinds.h"
 #include "machine.h"
 
 namespace m68k {
 
-using Routine = void (*)(uint32_t opcode);
+// While a slice runs the PC pointer lives in the slice loop: each opcode routine receives it
+// (past the opcode word), advances it over its extension words or replaces it on a transfer, and
+// returns it. machine.main_cpu.pc_pointer is written back at the slice's end and wherever the PC
+// is re-based (set_pc, exception entry), which return the new pointer.
+using Pc = const uint8_t*;
+// A routine receives the opcode and the pointer past it, and returns the pointer to the next
+// instruction.
+using Routine = Pc (*)(uint32_t opcode, Pc pc);
+
+// The table's entries: an opcode routine body (a template of ops_*.h, taking the pointer by
+// reference) wrapped so that the pointer travels in registers. The body and its helpers are
+// inlined whatever their size: a body left as a call would take the pointer through memory.
+template <auto BODY> [[gnu::flatten]] Pc routine_entry(uint32_t opcode, Pc pc) {
+    BODY(pc, opcode);
+    return pc;
+}
 
 // The generated opcode table and the length in bytes of every opcode's instruction (opcode word
 // and extension words), used to keep fetches inside the region's memory.
@@ -26,38 +42,40 @@ inline void charge(int32_t cycles) { machine.main_cpu.cycles_left -= cycles; }
 
 // ---- Program counter -------------------------------------------------------------------------
 
-inline uint32_t fetch16() {
+inline uint32_t fetch16(Pc& pc) {
     uint16_t word;
-    std::memcpy(&word, machine.main_cpu.pc_pointer, 2);
-    machine.main_cpu.pc_pointer += 2;
+    std::memcpy(&word, pc, 2);
+    pc += 2;
     return word;
 }
-inline uint32_t fetch32() {
-    uint32_t high = fetch16();
-    return high << 16 | fetch16();
+inline uint32_t fetch32(Pc& pc) {
+    uint32_t high = fetch16(pc);
+    return high << 16 | fetch16(pc);
 }
 // The 68000 address of the next instruction word.
-inline uint32_t current_pc() {
-    return static_cast<uint32_t>(reinterpret_cast<intptr_t>(machine.main_cpu.pc_pointer) - machine.main_cpu.pc_base);
+inline uint32_t current_pc(Pc pc) {
+    return static_cast<uint32_t>(reinterpret_cast<intptr_t>(pc) - machine.main_cpu.pc_base);
 }
+// The same, between slices (from the saved pointer).
+inline uint32_t current_pc() { return current_pc(machine.main_cpu.pc_pointer); }
 // Relative transfers move the pointer only. The arithmetic is done on integers: a branch that
-// leaves the region's memory is caught by the fetch check before anything is read there.
-inline void move_pc(int32_t displacement) {
-    auto& p = machine.main_cpu.pc_pointer;
-    p = reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(p) + static_cast<uintptr_t>(static_cast<intptr_t>(displacement)));
+// leaves the region's memory is caught by the fetch check before anything is read there (the
+// fast check looks only at the upper end, so a move below the region sends the next fetch to
+// the full check).
+inline void move_pc(Pc& pc, int32_t displacement) {
+    auto& s = machine.main_cpu;
+    uintptr_t p = reinterpret_cast<uintptr_t>(pc) + static_cast<uintptr_t>(static_cast<intptr_t>(displacement));
+    pc = reinterpret_cast<Pc>(p);
+    if (p < s.fetch_low) [[unlikely]] s.fetch_fast_end = 0;
 }
 
 // Absolute transfers (defined in core.cpp).
-void set_pc(uint32_t pc);
-void exception_entry(int vector, uint32_t frame_pc);
+Pc set_pc(uint32_t pc);
+Pc exception_entry(int vector, uint32_t frame_pc);
 void load_sr(uint32_t value);
 void halt_core();
 
 // ---- Sizes -----------------------------------------------------------------------------------
-
-template <int SZ> constexpr uint32_t size_mask = SZ == 1 ? 0xFFu : SZ == 2 ? 0xFFFFu : 0xFFFFFFFFu;
-template <int SZ> constexpr uint32_t size_msb = SZ == 1 ? 0x80u : SZ == 2 ? 0x8000u : 0x80000000u;
-template <int SZ> constexpr int size_bits = SZ * 8;
 
 inline uint32_t sext8(uint32_t v) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(v))); }
 inline uint32_t sext16(uint32_t v) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(v))); }
@@ -99,95 +117,84 @@ template <int SZ> inline void write_dreg(int n, uint32_t value) {
 }
 
 // ---- Flags -----------------------------------------------------------------------------------
-
-template <int SZ> inline void set_nz(uint32_t result) {
-    auto& s = cpu();
-    s.flag_n = (result & size_msb<SZ>) != 0;
-    s.flag_z = (result & size_mask<SZ>) == 0;
+// N and Z from the result, V and C as given (FLAG_C, FLAG_V or 0).
+template <int SZ> inline void set_nz_cv(uint32_t result, uint32_t cv) {
+    cpu().flags = static_cast<uint16_t>(portable_flags::nz<SZ>(result) | cv);
 }
 template <int SZ> inline void set_logic_flags(uint32_t result) {
-    set_nz<SZ>(result);
-    cpu().flag_v = 0;
-    cpu().flag_c = 0;
+    cpu().flags = static_cast<uint16_t>(logic_flags<SZ>(result));
 }
+inline bool flag(uint32_t which) { return (cpu().flags & which) != 0; }
 
 inline uint32_t build_ccr() {
     const auto& s = cpu();
-    return static_cast<uint32_t>(s.x_byte << 4 | s.flag_n << 3 | s.flag_z << 2 | s.flag_v << 1 | s.flag_c);
+    uint32_t f = s.flags;
+    return static_cast<uint32_t>(s.x_byte) << 4 | ((f >> 12) & 0xC) | (f & FLAG_V) << 1 | ((f >> 8) & 1);
 }
 inline uint32_t build_sr() { return (cpu().sr & 0xFF00u) | build_ccr(); }
 inline void load_ccr(uint32_t value) {
     auto& s = cpu();
-    s.flag_c = value & 1;
-    s.flag_v = (value >> 1) & 1;
-    s.flag_z = (value >> 2) & 1;
-    s.flag_n = (value >> 3) & 1;
+    s.flags = static_cast<uint16_t>((value & 0xC) << 12 | (value & 1) << 8 | ((value >> 1) & 1));
     s.x_byte = (value >> 4) & 1;
 }
 inline bool supervisor() { return (cpu().sr & 0x2000) != 0; }
 
 template <int SZ> inline uint32_t add_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) + (src & size_mask<SZ>);
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = s.x_byte = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    s.flag_v = (((dst ^ result) & (src ^ result)) & size_msb<SZ>) != 0;
-    set_nz<SZ>(result);
+    uint32_t flags;
+    uint32_t result = add_flags<SZ>(dst, src, flags);
+    s.flags = static_cast<uint16_t>(flags);
+    s.x_byte = (flags >> 8) & 1;
     return result;
 }
 // dst - src; sets X unless it is a compare.
 template <int SZ, bool SET_X = true> inline uint32_t sub_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) - (src & size_mask<SZ>);
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    if constexpr (SET_X) s.x_byte = s.flag_c;
-    s.flag_v = (((src ^ dst) & (result ^ dst)) & size_msb<SZ>) != 0;
-    set_nz<SZ>(result);
+    uint32_t flags;
+    uint32_t result = sub_flags<SZ>(dst, src, flags);
+    s.flags = static_cast<uint16_t>(flags);
+    if constexpr (SET_X) s.x_byte = (flags >> 8) & 1;
     return result;
 }
 // ADDX/SUBX/NEGX: X takes part and Z is only ever cleared.
 template <int SZ> inline uint32_t addx_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) + (src & size_mask<SZ>) + s.x_byte;
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = s.x_byte = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    s.flag_v = (((dst ^ result) & (src ^ result)) & size_msb<SZ>) != 0;
-    s.flag_n = (result & size_msb<SZ>) != 0;
-    if (result != 0) s.flag_z = 0;
+    uint32_t flags;
+    uint32_t result = addx_flags<SZ>(dst, src, s.x_byte, flags);
+    s.flags = static_cast<uint16_t>(flags & (s.flags | ~FLAG_Z));
+    s.x_byte = (flags >> 8) & 1;
     return result;
 }
 template <int SZ> inline uint32_t subx_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
-    uint64_t wide = static_cast<uint64_t>(dst & size_mask<SZ>) - (src & size_mask<SZ>) - s.x_byte;
-    uint32_t result = static_cast<uint32_t>(wide) & size_mask<SZ>;
-    s.flag_c = s.x_byte = static_cast<uint8_t>((wide >> size_bits<SZ>) & 1);
-    s.flag_v = (((src ^ dst) & (result ^ dst)) & size_msb<SZ>) != 0;
-    s.flag_n = (result & size_msb<SZ>) != 0;
-    if (result != 0) s.flag_z = 0;
+    uint32_t flags;
+    uint32_t result = subx_flags<SZ>(dst, src, s.x_byte, flags);
+    s.flags = static_cast<uint16_t>(flags & (s.flags | ~FLAG_Z));
+    s.x_byte = (flags >> 8) & 1;
     return result;
 }
 
 // Condition codes of Bcc, DBcc and Scc (0 = true, 1 = false, ... 15 = LE).
 inline bool condition(int cc) {
-    const auto& s = cpu();
+    uint32_t f = cpu().flags;
+    bool n = f & FLAG_N, z = f & FLAG_Z, v = f & FLAG_V, c = f & FLAG_C;
     switch (cc) {
     case 0: return true;
     case 1: return false;
-    case 2: return !s.flag_c && !s.flag_z;
-    case 3: return s.flag_c || s.flag_z;
-    case 4: return !s.flag_c;
-    case 5: return s.flag_c;
-    case 6: return !s.flag_z;
-    case 7: return s.flag_z;
-    case 8: return !s.flag_v;
-    case 9: return s.flag_v;
-    case 10: return !s.flag_n;
-    case 11: return s.flag_n;
-    case 12: return s.flag_n == s.flag_v;
-    case 13: return s.flag_n != s.flag_v;
-    case 14: return !s.flag_z && s.flag_n == s.flag_v;
-    default: return s.flag_z || s.flag_n != s.flag_v;
+    case 2: return !(f & (FLAG_C | FLAG_Z));
+    case 3: return (f & (FLAG_C | FLAG_Z)) != 0;
+    case 4: return !c;
+    case 5: return c;
+    case 6: return !z;
+    case 7: return z;
+    case 8: return !v;
+    case 9: return v;
+    case 10: return !n;
+    case 11: return n;
+    case 12: return n == v;
+    case 13: return n != v;
+    case 14: return !z && n == v;
+    default: return z || n != v;
     }
 }
 
@@ -214,7 +221,7 @@ inline uint32_t index_displacement(uint32_t extension) {
 }
 
 // The address of a memory operand; (An)+ and -(An) update the register (A7 by 2 for bytes).
-template <int M, int SZ> inline uint32_t ea_address(int r) {
+template <int M, int SZ> inline uint32_t ea_address(Pc& pc, int r) {
     constexpr uint32_t step = SZ;
     if constexpr (M == AIND) return areg(r);
     else if constexpr (M == APOST) {
@@ -224,18 +231,18 @@ template <int M, int SZ> inline uint32_t ea_address(int r) {
     } else if constexpr (M == APRE) {
         areg(r) -= (SZ == 1) ? (r == 7 ? 2u : 1u) : step;
         return areg(r);
-    } else if constexpr (M == AD16) return areg(r) + sext16(fetch16());
+    } else if constexpr (M == AD16) return areg(r) + sext16(fetch16(pc));
     else if constexpr (M == AD8X) {
         uint32_t base = areg(r);
-        return base + index_displacement(fetch16());
-    } else if constexpr (M == ABSW) return sext16(fetch16());
-    else if constexpr (M == ABSL) return fetch32();
+        return base + index_displacement(fetch16(pc));
+    } else if constexpr (M == ABSW) return sext16(fetch16(pc));
+    else if constexpr (M == ABSL) return fetch32(pc);
     else if constexpr (M == PCD16) {
-        uint32_t pc = current_pc();
-        return pc + sext16(fetch16());
+        uint32_t base = current_pc(pc);
+        return base + sext16(fetch16(pc));
     } else if constexpr (M == PCD8X) {
-        uint32_t pc = current_pc();
-        return pc + index_displacement(fetch16());
+        uint32_t base = current_pc(pc);
+        return base + index_displacement(fetch16(pc));
     } else {
         static_assert(M >= AIND && M <= PCD8X, "not a memory mode");
         return 0;
@@ -243,13 +250,13 @@ template <int M, int SZ> inline uint32_t ea_address(int r) {
 }
 
 // Reads an operand of any mode, zero-extended to 32 bits.
-template <int M, int SZ> inline uint32_t ea_read(int r) {
+template <int M, int SZ> inline uint32_t ea_read(Pc& pc, int r) {
     if constexpr (M == DREG) return dreg(r) & size_mask<SZ>;
     else if constexpr (M == AREG) return areg(r) & size_mask<SZ>;
     else if constexpr (M == IMM) {
-        if constexpr (SZ == 4) return fetch32();
-        else return fetch16() & size_mask<SZ>;
-    } else return read_mem<SZ>(ea_address<M, SZ>(r));
+        if constexpr (SZ == 4) return fetch32(pc);
+        else return fetch16(pc) & size_mask<SZ>;
+    } else return read_mem<SZ>(ea_address<M, SZ>(pc, r));
 }
 
 } // namespace m68k

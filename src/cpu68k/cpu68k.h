@@ -3,8 +3,8 @@
 // fetch bounds). Calls the handler tables of machine.bus for every data access and fetches
 // instructions straight from the memory of machine.bus.fetch (read only).
 // Files: core.cpp (slice loop, re-basing, exceptions, interrupt offer), core_access.h (fetch,
-// memory, flags, effective addresses), ops_*.h (the opcode routines), gen/ (the generator of the
-// opcode table, run at build time).
+// memory, flags, effective addresses), flag_ops.h (condition codes of the arithmetic), ops_*.h
+// (the opcode routines), gen/ (the generator of the opcode table, run at build time).
 #pragma once
 #include <cstdint>
 

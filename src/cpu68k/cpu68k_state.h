@@ -18,20 +18,20 @@ struct MainCpuState {
     const uint8_t* pc_pointer = nullptr; // host address of the next instruction word
     intptr_t pc_base = 0;                // host address minus 68000 address of the current region
 
-    // Live condition codes while a slice runs, each 0 or 1 (packed into saved_flags at slice exit
-    // and unpacked at entry).
-    uint8_t flag_n = 0;
-    uint8_t flag_z = 0;
-    uint8_t flag_v = 0;
-    uint8_t flag_c = 0;
+    // Live condition codes while a slice runs (packed into saved_flags at slice exit and unpacked
+    // at entry): the condition byte (N bit 7, Z bit 6, C bit 0) in bits 15-8 and the V byte (0
+    // or 1) in bits 7-0; the other bits are don't-care. See flag_ops.h.
+    uint16_t flags = 0;
     // Set when the PC left usable fetch memory (an unusable region, or an instruction that would
     // run past the end of its region's memory). A halted core executes nothing until reset; a
     // core that was never reset is halted too, so a slice before reset touches nothing.
     bool halted = true;
     // The memory of the region the PC was last based in: instructions are fetched only from
-    // [fetch_low, fetch_low + fetch_span). fetch_fast_span is the offset below which a whole
-    // instruction of the longest form (10 bytes) fits, so the common case needs one compare.
+    // [fetch_low, fetch_low + fetch_span). Below fetch_fast_end (a host address) a whole
+    // instruction of the longest form (10 bytes) fits, so the common case needs one compare; a
+    // relative transfer below fetch_low clears fetch_fast_end, so the next fetch takes the
+    // checked path.
     uintptr_t fetch_low = 0;
     uintptr_t fetch_span = 0;
-    uintptr_t fetch_fast_span = 0;
+    uintptr_t fetch_fast_end = 0;
 };

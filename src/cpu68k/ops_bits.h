@@ -8,7 +8,8 @@
 namespace m68k {
 
 template <int OP> inline uint32_t bit_apply(uint32_t value, uint32_t bit) {
-    cpu().flag_z = !(value & bit);
+    auto& s = cpu();
+    s.flags = static_cast<uint16_t>((s.flags & ~FLAG_Z) | ((value & bit) ? 0 : FLAG_Z));
     if constexpr (OP == BIT_CHG) return value ^ bit;
     else if constexpr (OP == BIT_CLR) return value & ~bit;
     else if constexpr (OP == BIT_SET) return value | bit;
@@ -17,8 +18,8 @@ template <int OP> inline uint32_t bit_apply(uint32_t value, uint32_t bit) {
 
 // Bit operations with the bit number from Dn (DYNAMIC, register DN) or from an immediate word.
 // On a data register the number is taken modulo 32, on memory (a byte) modulo 8.
-template <int OP, int M, bool DYNAMIC, int DN> void bit_op(uint32_t op) {
-    uint32_t number = DYNAMIC ? dreg(DN) : fetch16();
+template <int OP, int M, bool DYNAMIC, int DN> void bit_op([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t number = DYNAMIC ? dreg(DN) : fetch16(pc);
     int r = op & 7;
     if constexpr (M == DREG) {
         uint32_t bit = 1u << (number & 31);
@@ -29,11 +30,11 @@ template <int OP, int M, bool DYNAMIC, int DN> void bit_op(uint32_t op) {
         constexpr int base[4] = {6, 6, 8, 6};
         charge(base[OP] + extra + (DYNAMIC ? 0 : 4));
     } else if constexpr (M == IMM) {
-        bit_apply<OP>(fetch16() & 0xFF, 1u << (number & 7));
+        bit_apply<OP>(fetch16(pc) & 0xFF, 1u << (number & 7));
         charge(DYNAMIC ? 10 : 12);
     } else {
         uint32_t bit = 1u << (number & 7);
-        uint32_t address = ea_address<M, 1>(r);
+        uint32_t address = ea_address<M, 1>(pc, r);
         uint32_t value = read_mem<1>(address);
         uint32_t result = bit_apply<OP>(value, bit);
         if constexpr (OP != BIT_TST) write_mem<1>(address, result);
@@ -49,10 +50,9 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
     constexpr uint32_t msb = size_msb<SZ>;
     value &= mask;
     uint32_t result = value;
-    s.flag_v = 0;
+    uint32_t overflow = 0;
     if (count == 0) {
-        s.flag_c = KIND == SH_ROX ? s.x_byte : 0;
-        set_nz<SZ>(value);
+        set_nz_cv<SZ>(value, KIND == SH_ROX && s.x_byte ? FLAG_C : 0);
         return value;
     }
     uint8_t carry = 0;
@@ -67,11 +67,11 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
             }
             if constexpr (KIND == SH_AS) {
                 // V when the sign bit changes at any step: the top count+1 bits were not all equal.
-                if (count >= bits) s.flag_v = value != 0;
+                if (count >= bits) overflow = value != 0;
                 else {
                     uint32_t top = (mask << (bits - 1 - count)) & mask;
                     uint32_t t = value & top;
-                    s.flag_v = t != 0 && t != top;
+                    overflow = t != 0 && t != top;
                 }
             }
         } else {
@@ -108,13 +108,12 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
         s.x_byte = static_cast<uint8_t>(x);
         carry = static_cast<uint8_t>(x);
     }
-    s.flag_c = carry;
-    set_nz<SZ>(result);
+    set_nz_cv<SZ>(result, (carry ? FLAG_C : 0) | overflow);
     return result;
 }
 
 // Register shifts: COUNT_REG is the count (1-8, 0 meaning 8) or, with BY_REG, the count register.
-template <int KIND, bool LEFT, int SZ, bool BY_REG, int COUNT_REG> void shift_register(uint32_t op) {
+template <int KIND, bool LEFT, int SZ, bool BY_REG, int COUNT_REG> void shift_register([[maybe_unused]] Pc& pc, uint32_t op) {
     uint32_t count = BY_REG ? (dreg(COUNT_REG) & 63) : (COUNT_REG == 0 ? 8 : COUNT_REG);
     int r = op & 7;
     write_dreg<SZ>(r, shift_value<KIND, LEFT, SZ>(dreg(r), count));
@@ -123,22 +122,22 @@ template <int KIND, bool LEFT, int SZ, bool BY_REG, int COUNT_REG> void shift_re
 }
 
 // Memory shifts: one word, one bit.
-template <int KIND, bool LEFT, int M> void shift_memory(uint32_t op) {
-    uint32_t address = ea_address<M, 2>(op & 7);
+template <int KIND, bool LEFT, int M> void shift_memory([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t address = ea_address<M, 2>(pc, op & 7);
     uint32_t value = read_mem<2>(address);
     write_mem<2>(address, shift_value<KIND, LEFT, 2>(value, 1));
     charge(8 + ea_time<M, 2>());
 }
 
 // TAS: a read and then a write through the handlers, not an indivisible cycle.
-template <int M> void tas(uint32_t op) {
+template <int M> void tas([[maybe_unused]] Pc& pc, uint32_t op) {
     int r = op & 7;
     if constexpr (M == DREG) {
         set_logic_flags<1>(dreg(r));
         dreg(r) |= 0x80;
         charge(4);
     } else {
-        uint32_t address = ea_address<M, 1>(r);
+        uint32_t address = ea_address<M, 1>(pc, r);
         uint32_t value = read_mem<1>(address);
         set_logic_flags<1>(value);
         write_mem<1>(address, value | 0x80);
@@ -154,8 +153,8 @@ inline int bit_count16(uint32_t v) {
     return static_cast<int>((v + (v >> 8)) & 0x1F);
 }
 
-template <bool SIGNED, int M, int DN> void multiply(uint32_t op) {
-    uint32_t src = ea_read<M, 2>(op & 7);
+template <bool SIGNED, int M, int DN> void multiply([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t src = ea_read<M, 2>(pc, op & 7);
     uint32_t result;
     int ones;
     if constexpr (SIGNED) {
@@ -172,13 +171,12 @@ template <bool SIGNED, int M, int DN> void multiply(uint32_t op) {
 }
 
 // DIVU/DIVS at a fixed cost. Overflow leaves the register unchanged with V = 1, N = Z = C = 0.
-template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
-    uint32_t src = ea_read<M, 2>(op & 7);
+template <bool SIGNED, int M, int DN> void divide([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t src = ea_read<M, 2>(pc, op & 7);
     auto& s = cpu();
     if ((src & 0xFFFF) == 0) {
-        s.flag_c = 0;
-        s.flag_v = 0;
-        exception_entry(5, current_pc());
+        s.flags &= static_cast<uint16_t>(~(FLAG_C | FLAG_V));
+        pc = exception_entry(5, current_pc(pc));
         charge(38 + ea_time<M, 2>());
         return;
     }
@@ -204,8 +202,7 @@ template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
         overflow = quotient > 0xFFFF;
     }
     if (overflow) {
-        s.flag_v = 1;
-        s.flag_n = s.flag_z = s.flag_c = 0;
+        s.flags = FLAG_V;
     } else {
         dreg(DN) = (remainder & 0xFFFF) << 16 | (quotient & 0xFFFF);
         set_logic_flags<2>(quotient);
@@ -220,10 +217,9 @@ template <bool SIGNED, int M, int DN> void divide(uint32_t op) {
 inline uint32_t decimal_flags(int32_t result, bool carry) {
     auto& s = cpu();
     uint32_t r = static_cast<uint32_t>(result) & 0xFF;
-    s.flag_c = s.x_byte = carry;
-    s.flag_v = 0;
-    s.flag_n = (r & 0x80) != 0;
-    if (r) s.flag_z = 0;
+    s.x_byte = carry;
+    uint32_t z = r ? 0 : (s.flags & FLAG_Z);
+    s.flags = static_cast<uint16_t>(((r & 0x80) ? FLAG_N : 0) | z | (carry ? FLAG_C : 0));
     return r;
 }
 inline uint32_t decimal_add(uint32_t dst, uint32_t src) {
@@ -248,11 +244,11 @@ inline uint32_t decimal_sub(uint32_t dst, uint32_t src) {
 }
 
 // ABCD/SBCD Dy,Dx or -(Ay),-(Ax).
-template <bool ADD, bool MEMORY, int RX> void decimal_op(uint32_t op) {
+template <bool ADD, bool MEMORY, int RX> void decimal_op([[maybe_unused]] Pc& pc, uint32_t op) {
     int ry = op & 7;
     if constexpr (MEMORY) {
-        uint32_t src = read_mem<1>(ea_address<APRE, 1>(ry));
-        uint32_t address = ea_address<APRE, 1>(RX);
+        uint32_t src = read_mem<1>(ea_address<APRE, 1>(pc, ry));
+        uint32_t address = ea_address<APRE, 1>(pc, RX);
         uint32_t dst = read_mem<1>(address);
         write_mem<1>(address, ADD ? decimal_add(dst, src) : decimal_sub(dst, src));
         charge(18);
@@ -263,13 +259,13 @@ template <bool ADD, bool MEMORY, int RX> void decimal_op(uint32_t op) {
     }
 }
 
-template <int M> void nbcd(uint32_t op) {
+template <int M> void nbcd([[maybe_unused]] Pc& pc, uint32_t op) {
     int r = op & 7;
     if constexpr (M == DREG) {
         write_dreg<1>(r, decimal_sub(0, dreg(r) & 0xFF));
         charge(6);
     } else {
-        uint32_t address = ea_address<M, 1>(r);
+        uint32_t address = ea_address<M, 1>(pc, r);
         uint32_t value = read_mem<1>(address);
         write_mem<1>(address, decimal_sub(0, value));
         charge(8 + ea_time<M, 1>());

@@ -8,21 +8,21 @@
 namespace m68k {
 
 // Raises the privilege violation with the frame's PC at the instruction; true when raised.
-inline bool privilege_violation(uint32_t instruction_pc) {
+inline bool privilege_violation(Pc& pc, uint32_t instruction_pc) {
     if (supervisor()) return false;
-    exception_entry(8, instruction_pc);
+    pc = exception_entry(8, instruction_pc);
     charge(34);
     return true;
 }
 
-template <int SZ, int SRC, int DST, int DREG_> void move(uint32_t op) {
-    uint32_t value = ea_read<SRC, SZ>(op & 7);
+template <int SZ, int SRC, int DST, int DREG_> void move([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t value = ea_read<SRC, SZ>(pc, op & 7);
     if constexpr (DST == AREG) {
         areg(DREG_) = SZ == 2 ? sext16(value) : value;
     } else {
         set_logic_flags<SZ>(value);
         if constexpr (DST == DREG) write_dreg<SZ>(DREG_, value);
-        else write_mem<SZ>(ea_address<DST, SZ>(DREG_), value);
+        else write_mem<SZ>(ea_address<DST, SZ>(pc, DREG_), value);
     }
     charge(4 + ea_time<SRC, SZ>() + move_dest_time<DST, SZ>());
 }
@@ -35,8 +35,8 @@ template <int M> constexpr int control_time() {
 
 // MOVEM registers to memory: control modes from D0 up, -(An) from A7 down storing before
 // the address moves, so a listed base register stores its initial value.
-template <int SZ, int M> void movem_to_memory(uint32_t op) {
-    uint32_t mask = fetch16();
+template <int SZ, int M> void movem_to_memory([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t mask = fetch16(pc);
     int r = op & 7;
     int moved = 0;
     if constexpr (M == APRE) {
@@ -47,7 +47,7 @@ template <int SZ, int M> void movem_to_memory(uint32_t op) {
         }
         areg(r) = address;
     } else {
-        uint32_t address = ea_address<M, SZ>(r);
+        uint32_t address = ea_address<M, SZ>(pc, r);
         for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
             write_mem<SZ>(address, reg(std::countr_zero(bits)));
             address += SZ;
@@ -58,10 +58,10 @@ template <int SZ, int M> void movem_to_memory(uint32_t op) {
 }
 
 // MOVEM memory to registers: word loads sign-extend; (An)+ leaves the base at the end address.
-template <int SZ, int M> void movem_to_registers(uint32_t op) {
-    uint32_t mask = fetch16();
+template <int SZ, int M> void movem_to_registers([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t mask = fetch16(pc);
     int r = op & 7;
-    uint32_t address = M == APOST ? areg(r) : ea_address<M, SZ>(r);
+    uint32_t address = M == APOST ? areg(r) : ea_address<M, SZ>(pc, r);
     int moved = 0;
     for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
         reg(std::countr_zero(bits)) = SZ == 2 ? sext16(read_mem<2>(address)) : read_mem<4>(address);
@@ -73,8 +73,8 @@ template <int SZ, int M> void movem_to_registers(uint32_t op) {
 }
 
 // MOVEP: bytes at d, d+2, d+4, d+6 from the high byte down.
-template <bool TO_MEMORY, int SZ, int DN> void movep(uint32_t op) {
-    uint32_t address = areg(op & 7) + sext16(fetch16());
+template <bool TO_MEMORY, int SZ, int DN> void movep([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t address = areg(op & 7) + sext16(fetch16(pc));
     if constexpr (TO_MEMORY) {
         uint32_t value = dreg(DN);
         for (int shift = SZ * 8 - 8; shift >= 0; shift -= 8, address += 2) write_mem<1>(address, value >> shift);
@@ -91,19 +91,19 @@ template <int M> constexpr int lea_time() {
     return t[M];
 }
 
-template <int M, int AN> void lea(uint32_t op) {
-    areg(AN) = ea_address<M, 4>(op & 7);
+template <int M, int AN> void lea([[maybe_unused]] Pc& pc, uint32_t op) {
+    areg(AN) = ea_address<M, 4>(pc, op & 7);
     charge(lea_time<M>());
 }
 
-template <int M> void pea(uint32_t op) {
-    uint32_t address = ea_address<M, 4>(op & 7);
+template <int M> void pea([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t address = ea_address<M, 4>(pc, op & 7);
     push32(address);
     charge(lea_time<M>() + 8);
 }
 
 // EXG: kind 0 data/data, 1 address/address, 2 data/address (Rx fixed, Ry in the low bits).
-template <int KIND, int RX> void exg(uint32_t op) {
+template <int KIND, int RX> void exg([[maybe_unused]] Pc& pc, uint32_t op) {
     int ry = op & 7;
     uint32_t& x = KIND == 1 ? areg(RX) : dreg(RX);
     uint32_t& y = KIND == 0 ? dreg(ry) : areg(ry);
@@ -113,14 +113,14 @@ template <int KIND, int RX> void exg(uint32_t op) {
     charge(6);
 }
 
-inline void swap_halves(uint32_t op) {
+inline void swap_halves([[maybe_unused]] Pc& pc, uint32_t op) {
     uint32_t& d = dreg(op & 7);
     d = d >> 16 | d << 16;
     set_logic_flags<4>(d);
     charge(4);
 }
 
-template <int SZ> void ext(uint32_t op) {
+template <int SZ> void ext([[maybe_unused]] Pc& pc, uint32_t op) {
     uint32_t& d = dreg(op & 7);
     if constexpr (SZ == 2) {
         write_dreg<2>(op & 7, sext8(d));
@@ -133,9 +133,9 @@ template <int SZ> void ext(uint32_t op) {
 }
 
 // LINK An,#d16 (LINK A7 pushes A7 as it was before the push).
-inline void link(uint32_t op) {
+inline void link([[maybe_unused]] Pc& pc, uint32_t op) {
     int r = op & 7;
-    uint32_t displacement = sext16(fetch16());
+    uint32_t displacement = sext16(fetch16(pc));
     uint32_t saved = areg(r);
     reg(15) -= 4;
     write_mem<4>(reg(15), saved);
@@ -144,7 +144,7 @@ inline void link(uint32_t op) {
     charge(16);
 }
 
-inline void unlk(uint32_t op) {
+inline void unlk([[maybe_unused]] Pc& pc, uint32_t op) {
     int r = op & 7;
     uint32_t frame = areg(r);
     uint32_t saved = read_mem<4>(frame);
@@ -153,44 +153,44 @@ inline void unlk(uint32_t op) {
     charge(12);
 }
 
-template <bool TO_USP> void move_usp(uint32_t op) {
-    if (privilege_violation(current_pc() - 2)) return;
+template <bool TO_USP> void move_usp([[maybe_unused]] Pc& pc, uint32_t op) {
+    if (privilege_violation(pc, current_pc(pc) - 2)) return;
     if constexpr (TO_USP) cpu().inactive_stack_pointer = areg(op & 7);
     else areg(op & 7) = cpu().inactive_stack_pointer;
     charge(4);
 }
 
-template <int M> void move_from_sr(uint32_t op) {
+template <int M> void move_from_sr([[maybe_unused]] Pc& pc, uint32_t op) {
     uint32_t value = build_sr();
     if constexpr (M == DREG) {
         write_dreg<2>(op & 7, value);
         charge(6);
     } else {
-        write_mem<2>(ea_address<M, 2>(op & 7), value);
+        write_mem<2>(ea_address<M, 2>(pc, op & 7), value);
         charge(8 + ea_time<M, 2>());
     }
 }
 
-template <int M> void move_to_ccr(uint32_t op) {
-    load_ccr(ea_read<M, 2>(op & 7));
+template <int M> void move_to_ccr([[maybe_unused]] Pc& pc, uint32_t op) {
+    load_ccr(ea_read<M, 2>(pc, op & 7));
     charge(12 + ea_time<M, 2>());
 }
 
-template <int M> void move_to_sr(uint32_t op) {
-    if (privilege_violation(current_pc() - 2)) return;
-    load_sr(ea_read<M, 2>(op & 7));
+template <int M> void move_to_sr([[maybe_unused]] Pc& pc, uint32_t op) {
+    if (privilege_violation(pc, current_pc(pc) - 2)) return;
+    load_sr(ea_read<M, 2>(pc, op & 7));
     charge(12 + ea_time<M, 2>());
 }
 
 // ORI/ANDI/EORI to CCR (TO_SR false) or SR (privileged).
-template <int OP, bool TO_SR> void logic_to_status(uint32_t) {
-    uint32_t instruction_pc = current_pc() - 2;
-    uint32_t imm = fetch16();
+template <int OP, bool TO_SR> void logic_to_status([[maybe_unused]] Pc& pc, uint32_t) {
+    uint32_t instruction_pc = current_pc(pc) - 2;
+    uint32_t imm = fetch16(pc);
     uint32_t current = TO_SR ? build_sr() : build_ccr();
     uint32_t value = OP == OP_OR ? (current | imm) : OP == OP_AND ? (current & imm) : (current ^ imm);
     if constexpr (TO_SR) {
         if (!supervisor()) {
-            privilege_violation(instruction_pc);
+            privilege_violation(pc, instruction_pc);
             return;
         }
         load_sr(value);
