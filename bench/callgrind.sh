@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Host instructions per emulated frame of the whole machine (the built-in game, sound on), and per
-# emulated 68000 instruction (the core's program-mix benchmark), counted by callgrind.
+# emulated 68000 and Z80 instruction (the cores' program-mix benchmarks), counted by callgrind.
 # Counts, unlike times, repeat exactly for the same binary and input.
 #   bash bench/callgrind.sh [FRAMES]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 frames="${1:-300}"
-cmake --build --preset release --target qzb-run cpu68k_bench >/dev/null
+cmake --build --preset release --target qzb-run cpu68k_bench cpuz80_bench >/dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -42,3 +42,12 @@ if [ "$calls" != "$iterations" ]; then
 fi
 awk -v ir="$ir" -v c="$calls" -v n="$count" \
   'BEGIN { printf "68000 core: %.1f host instructions per emulated instruction (%d slices of %d instructions)\n", ir / c / n, c, n }'
+
+# The Z80 program mix: every instruction sound_cpu_run ran (the benchmark counts them all, its
+# checking pass included) against the inclusive count of all its calls.
+valgrind --tool=callgrind --callgrind-out-file=cpuz80.out "$root/build/release/bench/cpuz80/cpuz80_bench" \
+  --benchmark_min_time=0 --benchmark_format=json > cpuz80.json 2>/dev/null
+ir=$(inclusive_ir cpuz80.out 'sound_cpu_run(int) [')
+count=$(grep -m1 -o '"emulated_instructions": [0-9.e+]*' cpuz80.json | awk '{ print $2 }')
+awk -v ir="$ir" -v n="$count" \
+  'BEGIN { printf "Z80 core: %.1f host instructions per emulated instruction (%d instructions)\n", ir / n, n }'
