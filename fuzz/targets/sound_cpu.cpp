@@ -28,12 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     context.port_write_list = sound_port_write_list;
     sound_cpu_set_context(&context);
     sound_cpu_reset();
-    SoundCpuState& cpu = machine.sound_cpu;
-    std::memset(cpu.bank_offset, 0, sizeof cpu.bank_offset);
-    for (uint32_t a = 0; a < 0x10000; ++a) {
-        const uint8_t entry = a >= 0xF800 ? 0 : a >= 0xF000 ? 4 : a >= 0xE000 ? 3 : a >= 0xC000 ? 2 : a >= 0x8000 ? 1 : 0;
-        cpu.bank_slot[a] = static_cast<uint8_t>(entry * 4);
-    }
+    build_sound_bank_map();
     machine.board.nmi_enabled = 1;
     for (int frame = 0; frame < 3; ++frame) {
         if (sound_cpu_run(20'000) != SOUND_CPU_RUN_OK) break;
