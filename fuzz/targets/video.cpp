@@ -4,12 +4,13 @@
 // The input describes a few changes to a fixed machine instead of filling every memory: filling
 // the tables, the fix tiles and the colour tables for each input cost far more than drawing. The
 // fixed machine has pseudo-random tile tables (with transparent tiles and pattern indexes past
-// the image), fix tiles of all three kinds, and zeroed video and palette RAM.
+// the image), fix tiles of all three kinds, palette RAM full of colours and zeroed video RAM.
 //
 // Input: a header, then records until the input ends.
 //   header  flags (bit 0: board fix bank; bit 1: second palette bank; bits 2-4: draw with the
 //           plain, SIMD, 8-bit sets, all three when none is set; bit 5: recompute the fix flags
-//           after the fix tile records), animation counters A and B, first visible row (2 bytes)
+//           after the fix tile records; bit 6: convert only the palettes the records changed),
+//           animation counters A and B, first visible row (2 bytes)
 //   record  kind byte (low 3 bits), then:
 //     0 sprite       number, control, shrink, x (2 bytes each), tile word 0 and 1: the sprite's 32
 //                    tile entries are (word 0 + i, word 1)
@@ -63,6 +64,7 @@ struct Fixture {
     uint8_t* tables;
     uint8_t* fix;
     VideoState* pristine_video;
+    uint8_t pristine_palettes[2][PALETTE_BANK_SIZE];
     std::vector<Undo> undo;
 };
 
@@ -106,6 +108,9 @@ Fixture& fixture() {
         video_use_format_16(0xF800, 0x07E0, 0x001F);
         video_use_format_8();
         made->pristine_video = new VideoState(machine.video);
+        // Palette RAM full of colours, so that the 8-bit allocator can run out of host entries.
+        for (uint32_t i = 0; i < sizeof made->pristine_palettes; ++i)
+            (&made->pristine_palettes[0][0])[i] = static_cast<uint8_t>(mix(i ^ 0x5A5A));
         return made;
     }();
     return *f;
@@ -142,6 +147,7 @@ void apply_record(Fixture& f, Reader& in, bool& fix_changed) {
         const uint32_t index = in.word();
         const uint16_t value = static_cast<uint16_t>(in.word());
         std::memcpy(&machine.board.palette_ram[index >> 15 & 1][2 * (index & 0xFFF)], &value, 2);
+        machine.board.palette_dirty[(index >> 4) & 0xFF] = 1;
         break;
     }
     case 3: {
@@ -177,9 +183,10 @@ void apply_record(Fixture& f, Reader& in, bool& fix_changed) {
     }
 }
 
-void draw_16(uint32_t video_flags) {
+void draw_16(uint32_t video_flags, bool only_dirty) {
     machine.settings.video_flags = video_flags;
-    convert_all_palettes();
+    if (only_dirty) convert_dirty_palettes();
+    else convert_all_palettes();
     render_sprites();
     render_fix_layer();
 }
@@ -199,7 +206,8 @@ void draw_8() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fixture& f = fixture();
     machine.video = *f.pristine_video;
-    std::memset(machine.board.palette_ram, 0, sizeof machine.board.palette_ram);
+    std::memcpy(machine.board.palette_ram, f.pristine_palettes, sizeof machine.board.palette_ram);
+    std::memset(machine.board.palette_dirty, 0, sizeof machine.board.palette_dirty);
 
     Reader in{data, size};
     const uint32_t flags = in.byte();
@@ -213,8 +221,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fix_changed && (flags & 0x20)) compute_fix_flags();
 
     const uint32_t sets = (flags >> 2) & 7 ? (flags >> 2) & 7 : 7;
-    if (sets & 1) draw_16(VF_MMX | VF_NOT_FAMILY5);
-    if (sets & 2) draw_16(VF_MMX);
+    const bool only_dirty = (flags & 0x40) != 0;
+    if (sets & 1) draw_16(VF_MMX | VF_NOT_FAMILY5, only_dirty);
+    if (sets & 2) draw_16(VF_MMX, only_dirty);
     if (sets & 4) draw_8();
 
     for (size_t i = f.undo.size(); i-- > 0;) std::memcpy(f.undo[i].at, &f.undo[i].old, f.undo[i].bytes);
