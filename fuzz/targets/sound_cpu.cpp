@@ -11,7 +11,13 @@
 #include "sound/sound.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static uint8_t* program = static_cast<uint8_t*>(std::malloc(SOUND_PROGRAM_SIZE));
+    // The program sits inside the work block as the machine places it. The core fetches through
+    // the bank offset of the region the PC was last loaded in, so a program that runs on from a
+    // banked window into another region fetches up to 32 KiB before the program or 16 KiB past
+    // it: inside the work block, never outside it (a bare 128 KiB buffer is not enough).
+    static uint8_t* work_block = static_cast<uint8_t*>(std::calloc(WORK_BLOCK_SIZE, 1));
+    static uint8_t* program = work_block + SOUND_PROGRAM_OFFSET;
+    static_assert(SOUND_PROGRAM_OFFSET >= 0x8000 && SOUND_PROGRAM_OFFSET + 0x24000 <= WORK_BLOCK_SIZE);
     static uint8_t* samples = static_cast<uint8_t*>(std::calloc(ADPCM_ROM_SIZE, 1));
     static bool chip_ready = false;
     if (!chip_ready) {
@@ -28,12 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     context.port_write_list = sound_port_write_list;
     sound_cpu_set_context(&context);
     sound_cpu_reset();
-    SoundCpuState& cpu = machine.sound_cpu;
-    std::memset(cpu.bank_offset, 0, sizeof cpu.bank_offset);
-    for (uint32_t a = 0; a < 0x10000; ++a) {
-        const uint8_t entry = a >= 0xF800 ? 0 : a >= 0xF000 ? 4 : a >= 0xE000 ? 3 : a >= 0xC000 ? 2 : a >= 0x8000 ? 1 : 0;
-        cpu.bank_slot[a] = static_cast<uint8_t>(entry * 4);
-    }
+    build_sound_bank_map();
     machine.board.nmi_enabled = 1;
     for (int frame = 0; frame < 3; ++frame) {
         if (sound_cpu_run(20'000) != SOUND_CPU_RUN_OK) break;

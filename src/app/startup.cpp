@@ -37,17 +37,8 @@ void start_sound() {
     sound_cpu_set_context(&context);
     sound_cpu_reset();
 
+    build_sound_bank_map();
     SoundCpuState& cpu = machine.sound_cpu;
-    std::memset(cpu.bank_offset, 0, sizeof cpu.bank_offset);
-    // Slot bytes are multiples of 4 that select an entry of the bank offset table.
-    for (uint32_t a = 0; a < 0x10000; ++a) {
-        uint8_t entry = 0;
-        if (a >= 0x8000 && a <= 0xBFFF) entry = 1;
-        else if (a >= 0xC000 && a <= 0xDFFF) entry = 2;
-        else if (a >= 0xE000 && a <= 0xEFFF) entry = 3;
-        else if (a >= 0xF000 && a <= 0xF7FF) entry = 4;
-        cpu.bank_slot[a] = static_cast<uint8_t>(entry * 4);
-    }
     cpu.interrupt_accepted = 0;
     machine.board.nmi_enabled = 1;
     set_sound_clocks();

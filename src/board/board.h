@@ -32,6 +32,10 @@ void sound_command_write(uint8_t value);
 int32_t sound_catch_up_target(int32_t cycles_left);
 void system_latch_write(uint32_t address);
 
+// Fills the sound CPU's bank slot map (the four bank windows onto their offset table entries) and
+// clears the offsets, so every window starts on the program's own addresses.
+void build_sound_bank_map();
+
 // The sound CPU's two port handler lists (one entry each, ports 0x0000-0xFFFE).
 extern const PortHandlerEntry sound_port_read_list[];
 extern const PortHandlerEntry sound_port_write_list[];

@@ -1,5 +1,7 @@
 // The sound CPU's port map: the command latch and reply, the sound chip's four ports, the NMI
 // enable and the four bank windows onto the sound program.
+#include <cstring>
+
 #include "app/app_state.h"
 #include "board/board.h"
 #include "machine.h"
@@ -38,6 +40,16 @@ uint32_t select_sound_bank(uint32_t window_index, uint32_t port) {
 static_assert((SOUND_PROGRAM_SIZE & (SOUND_PROGRAM_SIZE - 1)) == 0, "the bank wrap is a mask");
 
 } // namespace
+
+void build_sound_bank_map() {
+    SoundCpuState& cpu = machine.sound_cpu;
+    std::memset(cpu.bank_offset, 0, sizeof cpu.bank_offset);
+    std::memset(cpu.bank_slot, 0, sizeof cpu.bank_slot);
+    // Slot bytes are multiples of 4 that select an entry of the bank offset table; 0x0000-0x7FFF
+    // and 0xF800-0xFFFF keep entry 0, which never moves.
+    for (const SoundBankWindow& window : BANK_WINDOWS)
+        std::memset(&cpu.bank_slot[window.start], static_cast<int>(window.entry * 4), window.size);
+}
 
 uint32_t sound_port_read(uint32_t port, const PortHandlerEntry*) {
     const uint32_t low = port & 0xFF;

@@ -17,6 +17,88 @@ constexpr int32_t DEVICE_RATE_HIGH = 44100;
 // The largest block the writer produces: 367 stereo 16-bit frames, twice over.
 constexpr uint32_t MAX_OUTPUT_BYTES = 2 * 367 * 4;
 
+// Stream health. A ring block is
+//  - sent when the writer wrote it to the device;
+//  - dropped when the game's sound in it never reached the device: the renderer wrote over it, or
+//    the writer jumped over it, before it was sent (the device had no room for it, so the ring
+//    ran round), or the writer took it without writing it (the block that starts the stream, a
+//    lock the device refused, no stream);
+//  - repeated when the device played sound it had played before: the writer sent a ring block it
+//    had already sent (it caught up with the renderer and jumped back over sent blocks: the game
+//    fell behind the device), or the device's play position ran past everything written and
+//    played the buffer's old contents (counted per whole block of such bytes).
+// Blocks the writer sends before the renderer first reached them are the start-up silence, and
+// are neither. The device's play position is read at every write attempt; a device that moves
+// a whole buffer between two attempts is not seen.
+constexpr uint32_t PLAY_POSITION_UNKNOWN = 0xFFFFFFFF;
+enum RingBlockState : uint8_t { BLOCK_UNRENDERED = 0, BLOCK_FRESH = 1, BLOCK_SENT = 2 };
+static_assert(sizeof AudioStreamState{}.ring_block_state == RING_BLOCKS);
+
+void reset_stream_health() {
+    AudioStreamState& a = machine.host.audio;
+    std::memset(a.ring_block_state, BLOCK_UNRENDERED, sizeof a.ring_block_state);
+    a.seen_render_block = machine.audio_ring.render_block;
+    a.stale_bytes = 0;
+}
+
+// Blocks the renderer finished since the last look: a finished block that was still unsent
+// loses its sound.
+void note_rendered_blocks() {
+    AudioStreamState& a = machine.host.audio;
+    const int32_t render = machine.audio_ring.render_block;
+    while (a.seen_render_block != render) {
+        uint8_t& state = a.ring_block_state[a.seen_render_block];
+        if (state == BLOCK_FRESH) ++a.blocks_dropped;
+        state = BLOCK_FRESH;
+        a.seen_render_block = (a.seen_render_block + 1) % RING_BLOCKS;
+    }
+}
+
+// The writer is done with ring block `index`: written to the device or not.
+void note_block_taken(int32_t index, bool written) {
+    AudioStreamState& a = machine.host.audio;
+    uint8_t& state = a.ring_block_state[index];
+    if (written) {
+        ++a.blocks_sent;
+        if (state == BLOCK_SENT) ++a.blocks_repeated;
+    } else if (state == BLOCK_FRESH) {
+        ++a.blocks_dropped;
+    }
+    if (state != BLOCK_UNRENDERED) state = BLOCK_SENT;
+}
+
+// The device played from last_play to `play`: whatever it played beyond the bytes written since
+// it last read them was old.
+void note_device_played(uint32_t play, uint32_t block_out_bytes) {
+    AudioStreamState& a = machine.host.audio;
+    const uint32_t write_point = (a.send_pos + a.lead) % a.buffer_bytes;
+    if (a.last_play == PLAY_POSITION_UNKNOWN) {
+        // The stream's first reading: what lies before the first write point is the stream's
+        // chosen latency, not old sound.
+        a.last_play = play;
+        a.unplayed_bytes = (write_point + a.buffer_bytes - play) % a.buffer_bytes;
+        return;
+    }
+    const uint32_t moved = (play + a.buffer_bytes - a.last_play) % a.buffer_bytes;
+    a.last_play = play;
+    // Unplayed bytes end at the write point; they start there minus their count. When the play
+    // position is not at their start (it ran past the end and came round), the stretch up to
+    // them is old too.
+    uint32_t fresh_played = 0;
+    if (a.unplayed_bytes > 0) {
+        const uint32_t unplayed_start = (write_point + a.buffer_bytes - a.unplayed_bytes) % a.buffer_bytes;
+        const uint32_t previous_play = (play + a.buffer_bytes - moved) % a.buffer_bytes;
+        const uint32_t gap = (unplayed_start + a.buffer_bytes - previous_play) % a.buffer_bytes;
+        if (moved > gap) fresh_played = std::min(a.unplayed_bytes, moved - gap);
+        a.unplayed_bytes -= fresh_played;
+    }
+    const uint32_t stale = moved - fresh_played;
+    if (block_out_bytes == 0) return;
+    a.stale_bytes += stale;
+    a.blocks_repeated += a.stale_bytes / block_out_bytes;
+    a.stale_bytes %= block_out_bytes;
+}
+
 uint32_t block_bytes() {
     const AudioRing& r = machine.audio_ring;
     return static_cast<uint32_t>(r.block_samples * r.bits / 8 * r.channels);
@@ -67,6 +149,7 @@ int start_stream(uint32_t out_bytes, int32_t rate) {
     a.send_pos = 0;
     uint32_t blocks = out_bytes == 0 ? 0 : std::min<uint32_t>(8, a.buffer_bytes / out_bytes);
     a.lead = blocks > 0 ? (blocks - 1) * out_bytes : 0;
+    a.last_play = PLAY_POSITION_UNKNOWN;
     return 1;
 }
 
@@ -105,7 +188,10 @@ void convert_block(const uint8_t* in, uint32_t in_bytes, uint8_t* out, bool inte
     }
 }
 
-int stream_write(const uint8_t* block, uint32_t bytes) {
+// What the writer did with a block.
+enum StreamResult { STREAM_NO_ROOM = 0, STREAM_WRITTEN = 1, STREAM_NOT_WRITTEN = 2 };
+
+StreamResult stream_write(const uint8_t* block, uint32_t bytes) {
     AudioStreamState& a = machine.host.audio;
     const AudioRing& r = machine.audio_ring;
     const uint32_t f = machine.settings.audio_flags;
@@ -113,37 +199,42 @@ int stream_write(const uint8_t* block, uint32_t bytes) {
     const bool twice = !interpolate && (f & AF_44K) && a.direct;
     const uint32_t out_bytes = (interpolate || twice) ? 2 * bytes : bytes;
     const int32_t rate = interpolate ? DEVICE_RATE_HIGH : r.ring_rate;
-    if (r.ring_rate == 0 || out_bytes > MAX_OUTPUT_BYTES) return 1;
-    if (!a.playing) return start_stream(out_bytes, rate); // the starting block itself is dropped
-    if (a.stream == nullptr || a.buffer_bytes == 0) return 1;
+    if (r.ring_rate == 0 || out_bytes > MAX_OUTPUT_BYTES) return STREAM_NOT_WRITTEN;
+    if (!a.playing) {
+        start_stream(out_bytes, rate); // the starting block itself is dropped
+        return STREAM_NOT_WRITTEN;
+    }
+    if (a.stream == nullptr || a.buffer_bytes == 0) return STREAM_NOT_WRITTEN;
 
     uint32_t play = 0;
     int32_t result = sound_buffer_position(a.stream, &play);
     if (result == PLATFORM_BUFFER_LOST) {
         buffer_lost();
-        return 0;
+        return STREAM_NO_ROOM;
     }
-    if (result != PLATFORM_OK) return 0;
+    if (result != PLATFORM_OK) return STREAM_NO_ROOM;
+    note_device_played(play, out_bytes);
     // Room only while the play position is inside [send_pos, send_pos + lead): the part about to
     // be written was played already.
     const uint32_t past = (play + a.buffer_bytes - a.send_pos) % a.buffer_bytes;
-    if (past >= a.lead) return 0;
+    if (past >= a.lead) return STREAM_NO_ROOM;
 
     uint8_t *p1 = nullptr, *p2 = nullptr;
     uint32_t n1 = 0, n2 = 0;
     result = sound_buffer_lock(a.stream, (a.send_pos + a.lead) % a.buffer_bytes, out_bytes, &p1, &n1, &p2, &n2);
     if (result == PLATFORM_BUFFER_LOST) {
         buffer_lost();
-        return 0;
+        return STREAM_NO_ROOM;
     }
-    if (result != PLATFORM_OK) return 1; // the block is dropped
+    if (result != PLATFORM_OK) return STREAM_NOT_WRITTEN;
     alignas(4) uint8_t out[MAX_OUTPUT_BYTES];
     convert_block(block, bytes, out, interpolate, twice);
     std::memcpy(p1, out, n1);
     if (p2) std::memcpy(p2, out + n1, n2);
     sound_buffer_unlock(a.stream);
     a.send_pos = (a.send_pos + out_bytes) % a.buffer_bytes;
-    return 1;
+    a.unplayed_bytes = std::min(a.buffer_bytes, a.unplayed_bytes + out_bytes);
+    return STREAM_WRITTEN;
 }
 
 int32_t volume_to_hundredths_db(int32_t volume) {
@@ -217,6 +308,7 @@ int audio_prepare_ring(int reuse) {
     }
     a.playing = 0;
     a.stream = nullptr;
+    reset_stream_health();
     return 1;
 }
 
@@ -273,10 +365,17 @@ int audio_restart(int reuse) {
 int audio_send_block() {
     AudioRing& r = machine.audio_ring;
     if (!machine.host.audio.open || r.ring == nullptr) return 0;
-    if (r.send_block == r.render_block) r.send_block = (r.send_block + 2) % RING_BLOCKS;
+    note_rendered_blocks();
+    if (r.send_block == r.render_block) {
+        // The block after the one being rendered is passed over.
+        note_block_taken((r.send_block + 1) % RING_BLOCKS, false);
+        r.send_block = (r.send_block + 2) % RING_BLOCKS;
+    }
     const uint32_t bytes = block_bytes();
     const uint8_t* block = r.ring + static_cast<size_t>(r.send_block) * bytes;
-    if (!stream_write(block, bytes)) return 0;
+    const StreamResult result = stream_write(block, bytes);
+    if (result == STREAM_NO_ROOM) return 0;
+    note_block_taken(r.send_block, result == STREAM_WRITTEN);
     if (machine.settings.audio_flags & AF_RECORD) recording_append(block, bytes);
     r.send_block = (r.send_block + 1) % RING_BLOCKS;
     return 1;

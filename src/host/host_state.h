@@ -65,6 +65,18 @@ struct AudioStreamState {
     WindowHandle window = 0;
     std::FILE* recording = nullptr; // "qzb-rec.wav" while AudioFlags asks for a recording
     uint32_t recorded_bytes = 0;
+    // Health of the stream since the machine started, in ring blocks (defined in audio.cpp).
+    uint64_t blocks_sent = 0;
+    uint64_t blocks_dropped = 0;
+    uint64_t blocks_repeated = 0;
+    // What the counters follow: each ring block's state, the last render position seen, the
+    // bytes written to the device and not yet played, the last play position, and device bytes
+    // played stale that do not yet make a whole block.
+    uint8_t ring_block_state[8] = {};
+    int32_t seen_render_block = 0;
+    uint32_t unplayed_bytes = 0;
+    uint32_t last_play = 0;
+    uint32_t stale_bytes = 0;
 };
 
 struct HostState {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "board/board.h"
 #include "machine.h"
 #include "support/machine_fixture.h"
@@ -97,6 +100,23 @@ TEST_P(SoundBankTest, EveryBankNumberStaysInsideTheSoundProgram) {
         // Banks inside the program show it at bank × window size; the rest wrap onto it.
         EXPECT_EQ(first, int64_t{b} * c.window_size % SOUND_PROGRAM_SIZE) << "bank " << b;
     }
+}
+
+// The slot map the start-up builds: each window's addresses, and only those, select its entry of
+// the offset table; the fixed parts below 0x8000 and from 0xF800 select entry 0, which never moves.
+TEST_P(SoundBankTest, SlotMapSendsTheWindowThroughItsEntry) {
+    const BankCase& c = GetParam();
+    std::fill(std::begin(machine.sound_cpu.bank_offset), std::end(machine.sound_cpu.bank_offset), 123);
+    build_sound_bank_map();
+    for (int entry = 0; entry < 8; ++entry) EXPECT_EQ(machine.sound_cpu.bank_offset[entry], 0) << entry;
+    const uint8_t* slot = machine.sound_cpu.bank_slot;
+    EXPECT_NE(slot[c.window_start - 1], 4 * c.entry);
+    for (uint32_t a = c.window_start; a < c.window_start + c.window_size; ++a) ASSERT_EQ(slot[a], 4 * c.entry) << a;
+    EXPECT_NE(slot[c.window_start + c.window_size], 4 * c.entry);
+    EXPECT_EQ(slot[0x0000], 0);
+    EXPECT_EQ(slot[0x7FFF], 0);
+    EXPECT_EQ(slot[0xF800], 0);
+    EXPECT_EQ(slot[0xFFFF], 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, SoundBankTest,

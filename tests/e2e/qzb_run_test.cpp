@@ -102,6 +102,17 @@ TEST_F(QzbRun, WritesPictureSoundAndRam) {
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
 }
 
+// The device plays one frame of virtual time per frame: the demo's stream neither drops nor
+// repeats blocks over ten seconds (a block is short by half a sample of the frame, so one repeat
+// is due about every 730 frames).
+TEST_F(QzbRun, BenchReportsTheAudioStreamAndTheCpus) {
+    const Result r = run("--frames 600 --random-input 4 --bench");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("audio blocks sent 6"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find(", dropped 0, repeated 0\n"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("main CPU running, sound CPU running"), std::string::npos) << r.output;
+}
+
 TEST_F(QzbRun, OverridesDoNotChangeTheSettingsFile) {
     ASSERT_EQ(run("--frames 1").status, 0);
     const auto stored = read_file("qzb.ini");

@@ -22,6 +22,9 @@
 
 namespace {
 
+// Virtual clock ticks of one frame at 60 frames per second.
+constexpr uint64_t FRAME_COUNTER_TICKS = HEADLESS_COUNTER_FREQUENCY / 60;
+
 using Clock = std::chrono::steady_clock;
 
 int fail(const std::string& message) {
@@ -146,6 +149,9 @@ int main(int argc, char** argv) {
         }
         if (!machine.menu.menu_open) emulate_frame();
         draw_frame();
+        // The device plays in virtual time: one frame of it per emulated frame, so the audio
+        // counters show how the stream keeps up with a machine running at its own speed.
+        headless_clock_advance(FRAME_COUNTER_TICKS);
         if (frame == 0) first_frame_done = Clock::now();
         const size_t sound_before = sound.size();
         append_frame_sound(&sound);
@@ -192,6 +198,13 @@ int main(int argc, char** argv) {
                         all ? 100.0 * static_cast<double>(totals.nanoseconds[zone]) / static_cast<double>(all) : 0.0);
         std::printf("  %-11s %5.1f%%\n", profile_zone_name(ZONE_OTHER),
                     all ? 100.0 * static_cast<double>(totals.nanoseconds[ZONE_OTHER]) / static_cast<double>(all) : 0.0);
+        const AudioStreamState& audio = machine.host.audio;
+        std::printf("audio blocks sent %llu, dropped %llu, repeated %llu\n",
+                    static_cast<unsigned long long>(audio.blocks_sent),
+                    static_cast<unsigned long long>(audio.blocks_dropped),
+                    static_cast<unsigned long long>(audio.blocks_repeated));
+        std::printf("main CPU %s, sound CPU %s\n", machine.main_cpu.halted ? "halted" : "running",
+                    machine.sound_cpu.stopped ? "stopped on an unknown opcode" : "running");
         std::printf("start to first frame %.1f ms, peak resident memory %ld KiB\n",
                     std::chrono::duration<double, std::milli>(first_frame_done - started).count(), resident_kib());
     }

@@ -37,7 +37,8 @@ const char* usage_text() {
            "  --hash-every-frame  print the hashes after every frame\n"
            "  --dump-ram FILE     write work RAM and backup RAM (64 KiB each) and video RAM\n"
            "                      (128 KiB) at the end, as the 68000 sees them\n"
-           "  --bench             run as fast as possible and report speed and time per subsystem\n"
+           "  --bench             run as fast as possible and report speed and time per subsystem,\n"
+           "                      the audio blocks sent, dropped and repeated, and the CPUs' state\n"
            "  --video-flags X     use this VideoFlags word for this run (settings file unchanged)\n"
            "  --audio-flags X     use this AudioFlags word for this run\n"
            "  --help              this text\n";
