@@ -117,6 +117,9 @@ struct HeadlessSoundSwitches {
     bool refuse_stream = false;
     uint32_t primary_bytes = 65536; // size of the primary buffer of a real driver
     int32_t primary_volume = -600;
+    // Keep every byte the device plays (headless_sound_played). Long batch runs turn it off: an
+    // hour of 16-bit stereo would hold over 300 MB.
+    bool keep_played = true;
 };
 HeadlessSoundSwitches& headless_sound_switches();
 // The next position reads or locks report a lost buffer.
