@@ -2,15 +2,13 @@
 // of -DQZB_ROM_DIR. A wrong size is refused with a one-line message naming the file; random
 // content of the right size gives a machine that runs (its cores halt safely), never a crash.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "run_command.h"
 #include "support/machine_fixture.h"
 
 namespace {
@@ -23,23 +21,6 @@ struct Image {
 };
 constexpr Image IMAGES[] = {{102, 2097152}, {104, 524288}, {105, 131072}, {106, 11933056},
                             {107, 786432},  {108, 131072}, {109, 5242880}};
-
-struct Result {
-    int status = -1; // -1: ended by a signal
-    std::string output;
-};
-
-Result run_command(const std::string& command) {
-    Result result;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 4096> buffer{};
-    size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), got);
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
-}
 
 // CMake wraps its messages: the output with every run of white space made one space.
 std::string squeezed(const std::string& output) {
@@ -113,7 +94,7 @@ class WrongSizedImage : public MachineTest, public ::testing::WithParamInterface
 
 TEST_P(WrongSizedImage, QzbRunRefusesItWithOneLine) {
     const fs::path path = damaged_set();
-    const Result r = run_command(std::string(QZB_RUN_PATH) + " --rom-dir roms --frames 1");
+    const CommandResult r = run_command(std::string(QZB_RUN_PATH) + " --rom-dir roms --frames 1");
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find(expected_message(path)), std::string::npos) << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
@@ -121,7 +102,7 @@ TEST_P(WrongSizedImage, QzbRunRefusesItWithOneLine) {
 
 TEST_P(WrongSizedImage, ConfigureCheckRefusesIt) {
     const fs::path path = damaged_set();
-    const Result r = run_command(std::string("\"") + QZB_CMAKE_COMMAND + "\" -DQZB_ROM_DIR=" + scratch().string() +
+    const CommandResult r = run_command(std::string("\"") + QZB_CMAKE_COMMAND + "\" -DQZB_ROM_DIR=" + scratch().string() +
                                  "/roms -P \"" + QZB_CHECK_ROM_DIR_SCRIPT + "\"");
     EXPECT_NE(r.status, 0) << r.output;
     EXPECT_NE(squeezed(r.output).find("QZB_ROM_DIR: " + (scratch() / path).string() + " has " +
@@ -140,10 +121,10 @@ TEST_F(DamagedImages, ConfigureCheckNamesAMissingImageAndAcceptsAGoodSet) {
     write_zero_set("roms");
     const std::string check = std::string("\"") + QZB_CMAKE_COMMAND + "\" -DQZB_ROM_DIR=" + scratch().string() +
                               "/roms -P \"" + QZB_CHECK_ROM_DIR_SCRIPT + "\"";
-    const Result good = run_command(check);
+    const CommandResult good = run_command(check);
     EXPECT_EQ(good.status, 0) << good.output;
     fs::remove("roms/108.bin");
-    const Result missing = run_command(check);
+    const CommandResult missing = run_command(check);
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(squeezed(missing.output).find("108.bin is missing (expected 131072 bytes)"), std::string::npos) << missing.output;
 }
@@ -154,7 +135,7 @@ TEST_F(DamagedImages, RandomImagesRunWithoutACrash) {
     fs::create_directory("roms");
     for (const Image& image : IMAGES)
         write_random(fs::path("roms") / (std::to_string(image.id) + ".bin"), image.size, static_cast<uint32_t>(image.id));
-    const Result r = run_command(std::string(QZB_RUN_PATH) + " --rom-dir roms --frames 300 --random-input 5 --bench");
+    const CommandResult r = run_command(std::string(QZB_RUN_PATH) + " --rom-dir roms --frames 300 --random-input 5 --bench");
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_FALSE(sanitizer_spoke(r.output)) << r.output;
     EXPECT_NE(r.output.find("frames 300 in"), std::string::npos) << r.output;
@@ -174,7 +155,7 @@ TEST_P(OneRandomImage, TheGameRunsWithoutACrash) {
         if (image.id == GetParam().id) write_random(fs::path("roms") / name, image.size, 77);
         else fs::copy_file(cartridge / name, fs::path("roms") / name);
     }
-    const Result r = run_command(std::string(QZB_RUN_PATH) + " --rom-dir roms --frames 300 --random-input 9 --bench");
+    const CommandResult r = run_command(std::string(QZB_RUN_PATH) + " --rom-dir roms --frames 300 --random-input 9 --bench");
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_FALSE(sanitizer_spoke(r.output)) << r.output;
     EXPECT_NE(r.output.find("frames 300 in"), std::string::npos) << r.output;

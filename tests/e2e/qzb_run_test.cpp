@@ -1,39 +1,21 @@
 // qzb-run as a user drives it: arguments, files, determinism.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "run_command.h"
 #include "support/machine_fixture.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string output; // standard output and standard error
-};
-
-Result run(const std::string& arguments) {
-    const std::string command = std::string(QZB_RUN_PATH) + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 4096> buffer{};
-    size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), got);
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
-}
+CommandResult run(const std::string& arguments) { return run_command(std::string(QZB_RUN_PATH) + " " + arguments); }
 
 using QzbRun = MachineTest;
 
 TEST_F(QzbRun, HelpExitsZero) {
-    const Result r = run("--help");
+    const CommandResult r = run("--help");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.output.find("--frames"), std::string::npos);
 }
@@ -47,7 +29,7 @@ struct BadArguments {
 class QzbRunBadArguments : public MachineTest, public ::testing::WithParamInterface<BadArguments> {};
 
 TEST_P(QzbRunBadArguments, FailWithOneLine) {
-    const Result r = run(GetParam().arguments);
+    const CommandResult r = run(GetParam().arguments);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find(GetParam().message), std::string::npos) << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
@@ -69,28 +51,28 @@ TEST_F(QzbRun, WrongSizedImageInRomDirIsNamed) {
                                             {107, 786432}, {108, 131072}, {109, 5242880}};
     for (auto [id, size] : sizes) write_file("roms/" + std::to_string(id) + ".bin", std::vector<uint8_t>(size));
     write_file("roms/107.bin", std::vector<uint8_t>(1000));
-    const Result r = run("--rom-dir roms --frames 1");
+    const CommandResult r = run("--rom-dir roms --frames 1");
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("roms/107.bin has 1000 bytes, expected 786432"), std::string::npos) << r.output;
 }
 
 TEST_F(QzbRun, BadInputScriptLineIsNamed) {
     write_file("script.txt", std::vector<uint8_t>{'5', ' ', 'N', 'O', 'K', 'E', 'Y', '\n'});
-    const Result r = run("--input script.txt --frames 1");
+    const CommandResult r = run("--input script.txt --frames 1");
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("script.txt:1"), std::string::npos) << r.output;
 }
 
 TEST_F(QzbRun, RunsAreDeterministic) {
-    const Result first = run("--frames 120 --hash-every-frame");
-    const Result second = run("--frames 120 --hash-every-frame");
+    const CommandResult first = run("--frames 120 --hash-every-frame");
+    const CommandResult second = run("--frames 120 --hash-every-frame");
     ASSERT_EQ(first.status, 0) << first.output;
     EXPECT_EQ(first.output, second.output);
     EXPECT_EQ(std::count(first.output.begin(), first.output.end(), '\n'), 120);
 }
 
 TEST_F(QzbRun, WritesPictureSoundAndRam) {
-    const Result r = run("--frames 30 --png shot.png --png-scaled screen.png --wav sound.wav --dump-ram ram.bin");
+    const CommandResult r = run("--frames 30 --png shot.png --png-scaled screen.png --wav sound.wav --dump-ram ram.bin");
     ASSERT_EQ(r.status, 0) << r.output;
     const auto png = read_file("shot.png");
     ASSERT_GT(png.size(), 8u);
@@ -106,7 +88,7 @@ TEST_F(QzbRun, WritesPictureSoundAndRam) {
 // repeats blocks over ten seconds (a block is short by half a sample of the frame, so one repeat
 // is due about every 730 frames).
 TEST_F(QzbRun, BenchReportsTheAudioStreamAndTheCpus) {
-    const Result r = run("--frames 600 --random-input 4 --bench");
+    const CommandResult r = run("--frames 600 --random-input 4 --bench");
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_NE(r.output.find("audio blocks sent 6"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find(", dropped 0, repeated 0\n"), std::string::npos) << r.output;
