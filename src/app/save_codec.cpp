@@ -7,31 +7,38 @@ namespace {
 constexpr uint8_t SCRAMBLE_KEY[4] = {0x51, 0x5A, 0x42, 0x9D};
 } // namespace
 
+namespace {
+// The end of the zero run starting at `i`. Backup RAM is mostly zeros, so whole words are skipped
+// at a time.
+size_t end_of_zero_run(const uint8_t* image, size_t i) {
+    while (i + 8 <= SAVE_IMAGE_SIZE) {
+        uint64_t word;
+        std::memcpy(&word, image + i, sizeof word);
+        if (word != 0) break;
+        i += 8;
+    }
+    while (i < SAVE_IMAGE_SIZE && image[i] == 0) ++i;
+    return i;
+}
+} // namespace
+
 size_t save_encode(const uint8_t* image, uint8_t* stream) {
     size_t n = 0;
-    size_t after_last_literal = 0;
-    unsigned run = 0;
-    for (size_t i = 0; i < SAVE_IMAGE_SIZE; ++i) {
-        const uint8_t b = image[i];
-        if (b == 0) {
-            if (++run == 255) {
-                stream[n++] = 0x00;
-                stream[n++] = 0xFF;
-                run = 0;
-            }
-            continue;
-        }
-        if (run > 0) {
+    size_t i = 0;
+    while (true) {
+        const size_t run_end = end_of_zero_run(image, i);
+        // Zeros after the last non-zero byte are not written: the reader's image is zero there
+        // already, and an all-zero backup RAM gives an empty file.
+        if (run_end == SAVE_IMAGE_SIZE) return n;
+        for (size_t run = run_end - i; run > 0;) {
+            const size_t token = run < 255 ? run : 255;
             stream[n++] = 0x00;
-            stream[n++] = static_cast<uint8_t>(run);
-            run = 0;
+            stream[n++] = static_cast<uint8_t>(token);
+            run -= token;
         }
-        stream[n++] = b;
-        after_last_literal = n;
+        stream[n++] = image[run_end];
+        i = run_end + 1;
     }
-    // Zeros after the last non-zero byte are not written, full runs of 255 included: the
-    // reader's image is zero there already, and an all-zero backup RAM gives an empty file.
-    return after_last_literal;
 }
 
 void save_decode(const uint8_t* stream, size_t length, uint8_t* image) {

@@ -56,34 +56,24 @@ struct SaveFileIoInit {
 } save_file_io_init;
 } // namespace
 
-void settings_read() {
-    machine.app.settings_loaded = true;
-    FILE* file = std::fopen(SETTINGS_FILE_NAME, "rb");
-    if (file == nullptr) return;
-    uint8_t bytes[SETTINGS_FILE_SIZE];
-    const size_t got = std::fread(bytes, 1, sizeof bytes, file);
-    std::fclose(file);
-
+void settings_decode(const uint8_t* bytes, size_t length, Settings& s) {
     // The file is user data: fields are taken only where the file holds them whole, and each is
     // made safe before anything uses it.
-    Settings& s = machine.settings;
-    if (got >= 4) s.video_flags = load_u32(bytes) & KNOWN_VIDEO_FLAGS;
-    if (got >= 8) s.audio_flags = load_u32(bytes + 4) & KNOWN_AUDIO_FLAGS;
+    if (length >= 4) s.video_flags = load_u32(bytes) & KNOWN_VIDEO_FLAGS;
+    if (length >= 8) s.audio_flags = load_u32(bytes + 4) & KNOWN_AUDIO_FLAGS;
     for (int player = 0; player < 2; ++player) {
         const size_t offset = 8 + 4 * static_cast<size_t>(player);
-        if (got >= offset + 4) {
+        if (length >= offset + 4) {
             const uint32_t code = load_u32(bytes + offset);
             if (valid_device_code(code)) s.device_code[player] = code;
         }
     }
-    if (got >= 20) s.volume = std::clamp(static_cast<int32_t>(load_u32(bytes + 16)), 0, 100);
-    if (got >= 28) std::memcpy(s.bindings[0], bytes + 20, 8);
-    if (got >= 36) std::memcpy(s.bindings[1], bytes + 28, 8);
+    if (length >= 20) s.volume = std::clamp(static_cast<int32_t>(load_u32(bytes + 16)), 0, 100);
+    if (length >= 28) std::memcpy(s.bindings[0], bytes + 20, 8);
+    if (length >= 36) std::memcpy(s.bindings[1], bytes + 28, 8);
 }
 
-void settings_write() {
-    const Settings& s = machine.settings;
-    uint8_t bytes[SETTINGS_FILE_SIZE];
+void settings_encode(const Settings& s, uint8_t* bytes) {
     store_u32(bytes, s.video_flags);
     store_u32(bytes + 4, s.audio_flags);
     store_u32(bytes + 8, s.device_code[0]);
@@ -91,6 +81,21 @@ void settings_write() {
     store_u32(bytes + 16, static_cast<uint32_t>(s.volume));
     std::memcpy(bytes + 20, s.bindings[0], 8);
     std::memcpy(bytes + 28, s.bindings[1], 8);
+}
+
+void settings_read() {
+    machine.app.settings_loaded = true;
+    FILE* file = std::fopen(SETTINGS_FILE_NAME, "rb");
+    if (file == nullptr) return;
+    uint8_t bytes[SETTINGS_FILE_SIZE];
+    const size_t got = std::fread(bytes, 1, sizeof bytes, file);
+    std::fclose(file);
+    settings_decode(bytes, got, machine.settings);
+}
+
+void settings_write() {
+    uint8_t bytes[SETTINGS_FILE_SIZE];
+    settings_encode(machine.settings, bytes);
     FILE* file = std::fopen(SETTINGS_FILE_NAME, "wb");
     if (file == nullptr) return;
     std::fwrite(bytes, 1, sizeof bytes, file);

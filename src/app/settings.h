@@ -23,5 +23,9 @@ inline constexpr const char* SAVE_FILE_NAME = "qzb.sav";
 
 void settings_read();
 void settings_write();
+// The file's bytes to and from the fields. Decoding reads only the first `length` bytes (a short
+// file keeps the current value of every field it does not hold whole) and makes each field safe.
+void settings_decode(const uint8_t* bytes, size_t length, Settings& settings);
+void settings_encode(const Settings& settings, uint8_t* bytes); // SETTINGS_FILE_SIZE bytes
 void save_read();
 int save_write(); // 1 when the new save file is in place

@@ -38,6 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
     EdgeCases, SaveCodecCases,
     ::testing::Values(CodecCase{"AllZeroIsEmpty", {}, {}},
                       CodecCase{"ThreeHundredZerosThenA", {{300, 0x41}}, {0x00, 0xFF, 0x00, 0x2D, 0x41}},
+                      CodecCase{"ExactlyOneFullRunThenA", {{255, 0x41}}, {0x00, 0xFF, 0x41}},
+                      CodecCase{"TwoFullRunsThenA", {{510, 0x41}}, {0x00, 0xFF, 0x00, 0xFF, 0x41}},
+                      CodecCase{"SevenZerosInsideOneWord", {{0, 1}, {8, 2}}, {0x01, 0x00, 0x07, 0x02}},
                       CodecCase{"LiteralAtStart", {{0, 0x07}, {1, 0x08}}, {0x07, 0x08}},
                       CodecCase{"IsolatedZeroBetweenLiterals", {{0, 1}, {2, 3}}, {0x01, 0x00, 0x01, 0x03}}),
     [](const auto& info) { return info.param.name; });
