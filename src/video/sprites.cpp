@@ -176,7 +176,7 @@ void render_sprites() {
     const VideoState& v = machine.video;
     if (video_format_8bit()) {
         clear_to_backdrop<uint8_t>(v.converted_8[BACKDROP_ENTRY]);
-        walk_sprites(1, [frame, &v](const SpriteTile& t) {
+        walk_sprites(1, [&](const SpriteTile& t) {
             uint32_t mask = t.horizontal_shrink < 7 ? shrink_masks_8bit[t.horizontal_shrink] : 0;
             tile_renderers[tile_renderer_index(1, t.horizontal_shrink, t.flip)](
                 t.pattern, &v.converted_8[16 * t.palette], frame + t.dest, t.row_flags,
@@ -188,7 +188,7 @@ void render_sprites() {
         uint32_t flags = machine.settings.video_flags;
         if ((flags & VF_MMX) && !(flags & VF_NOT_FAMILY5) && simd_tile_renderers() != nullptr)
             set = simd_tile_renderers();
-        walk_sprites(2, [frame, &v, set](const SpriteTile& t) {
+        walk_sprites(2, [&](const SpriteTile& t) {
             uint32_t mask = t.horizontal_shrink < 7 ? shrink_masks[t.horizontal_shrink] : 0;
             set[tile_renderer_index(0, t.horizontal_shrink, t.flip)](
                 t.pattern, &v.converted_16[16 * t.palette], frame + t.dest, t.row_flags,
@@ -201,7 +201,7 @@ void collect_sprite_palettes() {
     VideoState& v = machine.video;
     v.used_count = 0;
     std::fill(std::begin(v.used_seen), std::end(v.used_seen), 0);
-    walk_sprites(1, [&v](const SpriteTile& t) {
+    walk_sprites(1, [&](const SpriteTile& t) {
         if (v.used_seen[t.palette]) return;
         v.used_seen[t.palette] = 1;
         v.used_palettes[v.used_count++] = static_cast<uint8_t>(t.palette);

@@ -54,7 +54,8 @@ bool platform_cpuid(uint32_t leaf, uint32_t regs[4]) {
     if (platform_cpuid_hook && platform_cpuid_hook(leaf, regs, &available)) return available;
 #if defined(__x86_64__) || defined(__i386__)
     unsigned a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid_max(0, nullptr) < leaf && leaf != 0) {
+    // clang's cpuid.h returns int here, gcc's unsigned.
+    if (static_cast<uint32_t>(__get_cpuid_max(0, nullptr)) < leaf && leaf != 0) {
         regs[0] = regs[1] = regs[2] = regs[3] = 0;
         return true;
     }
