@@ -7,9 +7,10 @@
 // the image), fix tiles of all three kinds, palette RAM full of colours and zeroed video RAM.
 //
 // Input: a header, then records until the input ends.
-//   header  flags (bit 0: board fix bank; bit 1: second palette bank; bits 2-4: draw with the
-//           plain, SIMD, 8-bit sets, all three when none is set; bit 5: recompute the fix flags
-//           after the fix tile records; bit 6: convert only the palettes the records changed),
+//   header  flags (bit 0: board fix bank; bit 1: second palette bank; bits 2-3: draw with the
+//           plain (0), SIMD (1) or 8-bit (2) set, or with all three in turn (3); bit 5: recompute
+//           the fix flags after the fix tile records; bit 6: convert only the palettes the records
+//           changed),
 //           animation counters A and B, first visible row (2 bytes)
 //   record  kind byte (low 3 bits), then:
 //     0 sprite       number, control, shrink, x (2 bytes each), tile word 0 and 1: the sprite's 32
@@ -222,7 +223,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (in.more()) apply_record(f, in, fix_changed);
     if (fix_changed && (flags & 0x20)) compute_fix_flags();
 
-    const uint32_t sets = (flags >> 2) & 7 ? (flags >> 2) & 7 : 7;
+    // Every drawing is a whole frame: drawing all three sets whenever none was chosen made the
+    // average input draw 1.9 frames; now it is 1.5.
+    const uint32_t choice = (flags >> 2) & 3;
+    const uint32_t sets = choice == 3 ? 7 : 1u << choice;
     const bool only_dirty = (flags & 0x40) != 0;
     if (sets & 1) draw_16(VF_MMX | VF_NOT_FAMILY5, only_dirty);
     if (sets & 2) draw_16(VF_MMX, only_dirty);

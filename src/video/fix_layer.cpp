@@ -1,6 +1,7 @@
 // The fix layer: 40 x 28 tiles of 8 x 8 pixels drawn over the sprites, from the fix map in video
 // RAM and the fix tile bank in use, with tiles classified once so that empty ones cost one test.
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "app/app_state.h"
@@ -11,10 +12,6 @@
 
 namespace {
 
-constexpr uint8_t FIX_TRANSPARENT = 1;
-constexpr uint8_t FIX_OPAQUE = 2;
-constexpr uint32_t FIX_TILE_BYTES = 64;
-constexpr uint32_t FIX_BANK_TILES = 4096;
 constexpr uint32_t FIX_MAP = 0x7000;
 
 // The bank of tiles in use (0 = game, 1 = board), or -1 when no fix tiles are loaded.
@@ -63,23 +60,32 @@ void draw_fix_tiles(const Pixel* converted, int64_t visible_row, void (*draw)(co
 
 } // namespace
 
+namespace {
+// True when any of the eight bytes is zero (exact: a borrow can only start at a zero byte).
+bool has_zero_byte(uint64_t word) { return ((word - 0x0101010101010101) & ~word & 0x8080808080808080) != 0; }
+} // namespace
+
 void compute_fix_flags() {
     uint8_t* flags = machine.app.fix_flags;
     if (flags == nullptr) return;
     const uint8_t* tiles = machine.roms.fix_rom_base;
+    static_assert(FIX_TILE_BYTES % 8 == 0);
     for (uint32_t t = 0; t < FIX_TILE_COUNT; ++t) {
         if (tiles == nullptr) {
             flags[t] = FIX_TRANSPARENT;
             continue;
         }
+        // Eight pixels at a time: the table covers the whole 512 KiB image at every start.
         const uint8_t* tile = tiles + FIX_TILE_BYTES * t;
-        const uint8_t* end = tile + FIX_TILE_BYTES;
-        if (std::all_of(tile, end, [](uint8_t p) { return p == 0; }))
-            flags[t] = FIX_TRANSPARENT;
-        else if (std::none_of(tile, end, [](uint8_t p) { return p == 0; }))
-            flags[t] = FIX_OPAQUE;
-        else
-            flags[t] = 0;
+        uint64_t any_set = 0;
+        bool any_clear = false;
+        for (uint32_t i = 0; i < FIX_TILE_BYTES; i += 8) {
+            uint64_t word;
+            std::memcpy(&word, tile + i, sizeof word);
+            any_set |= word;
+            any_clear = any_clear || has_zero_byte(word);
+        }
+        flags[t] = any_set == 0 ? FIX_TRANSPARENT : !any_clear ? FIX_OPAQUE : 0;
     }
 }
 

@@ -44,3 +44,8 @@ void video_use_format_16(uint32_t red_mask, uint32_t green_mask, uint32_t blue_m
 void video_use_format_8();
 // Classifies every fix tile of both banks into the fix flag table (all transparent / all opaque).
 void compute_fix_flags();
+// The fix flag table: one entry per tile, the first bank's 4,096 tiles and then the board bank's.
+inline constexpr uint8_t FIX_TRANSPARENT = 1;
+inline constexpr uint8_t FIX_OPAQUE = 2;
+inline constexpr uint32_t FIX_TILE_BYTES = 64;
+inline constexpr uint32_t FIX_BANK_TILES = 4096;
