@@ -1,21 +1,20 @@
 // The save file as the machine reads it at start-up: any bytes at all.
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "app/save_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Buffers kept for the whole run: fresh blocks of this size per input cost a map and unmap
-    // under the address sanitizer, far more than the decoder itself. The stream is copied into an
-    // exactly sized heap block so a read past its end is still caught.
+    // The image buffers are kept for the whole run: fresh blocks of this size per input cost a map
+    // and unmap under the address sanitizer, far more than the decoder itself. The stream is an
+    // exactly sized copy, so a read past its end is still caught.
     static uint8_t image[SAVE_IMAGE_SIZE];
     static uint8_t again[SAVE_STREAM_MAX];
     static uint8_t round[SAVE_IMAGE_SIZE];
-    uint8_t* stream = new uint8_t[size ? size : 1];
-    std::memcpy(stream, data, size);
-    save_scramble(stream, size);
-    save_decode(stream, size, image);
-    delete[] stream;
+    std::vector<uint8_t> stream(data, data + size);
+    save_scramble(stream.data(), stream.size());
+    save_decode(stream.data(), stream.size(), image);
 
     // Whatever was decoded codes again and decodes to the same image.
     const size_t length = save_encode(image, again);

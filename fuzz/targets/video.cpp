@@ -221,7 +221,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     machine.video.first_visible_row = static_cast<uint16_t>(in.word());
     bool fix_changed = false;
     while (in.more()) apply_record(f, in, fix_changed);
-    if (fix_changed && (flags & 0x20)) compute_fix_flags();
+    const bool recompute_fix_flags = fix_changed && (flags & 0x20);
+    if (recompute_fix_flags) compute_fix_flags();
 
     // Every drawing is a whole frame: drawing all three sets whenever none was chosen made the
     // average input draw 1.9 frames; now it is 1.5.
@@ -235,6 +236,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = f.undo.size(); i-- > 0;) std::memcpy(f.undo[i].at, &f.undo[i].old, f.undo[i].bytes);
     f.undo.clear();
     // Copied back rather than computed again: a pass over the whole fix image took a third of the run.
-    if (fix_changed && (flags & 0x20)) std::memcpy(machine.app.fix_flags, f.pristine_fix_flags, FIX_TILE_COUNT);
+    if (recompute_fix_flags) std::memcpy(machine.app.fix_flags, f.pristine_fix_flags, FIX_TILE_COUNT);
     return 0;
 }

@@ -5,9 +5,7 @@
 namespace {
 // Any four fixed bytes do; files written with another key do not decode.
 constexpr uint8_t SCRAMBLE_KEY[4] = {0x51, 0x5A, 0x42, 0x9D};
-} // namespace
 
-namespace {
 // The end of the zero run starting at `i`. Backup RAM is mostly zeros, so whole words are skipped
 // at a time.
 size_t end_of_zero_run(const uint8_t* image, size_t i) {

@@ -1,8 +1,6 @@
 // The fix layer: 40 x 28 tiles of 8 x 8 pixels drawn over the sprites, from the fix map in video
 // RAM and the fix tile bank in use, with tiles classified once so that empty ones cost one test.
-#include <algorithm>
 #include <cstring>
-#include <iterator>
 
 #include "app/app_state.h"
 #include "machine.h"
@@ -58,11 +56,9 @@ void draw_fix_tiles(const Pixel* converted, int64_t visible_row, void (*draw)(co
     }
 }
 
-} // namespace
-
-namespace {
 // True when any of the eight bytes is zero (exact: a borrow can only start at a zero byte).
 bool has_zero_byte(uint64_t word) { return ((word - 0x0101010101010101) & ~word & 0x8080808080808080) != 0; }
+
 } // namespace
 
 void compute_fix_flags() {

@@ -53,12 +53,12 @@ void record_play(PlatformSoundBuffer* b) {
     if (!b->playing || b->bytes.empty()) return;
     const uint64_t total = bytes_played(b);
     const uint64_t size = b->bytes.size();
-    // More than a whole buffer behind: only the last pass is still in the buffer.
-    if (total - b->recorded_until > size) b->recorded_until = total - size;
     if (!device().switches.keep_played) {
         b->recorded_until = total;
         return;
     }
+    // More than a whole buffer behind: only the last pass is still in the buffer.
+    if (total - b->recorded_until > size) b->recorded_until = total - size;
     for (; b->recorded_until < total; ++b->recorded_until)
         device().played.push_back(b->bytes[(b->start_position + b->recorded_until) % size]);
 }
