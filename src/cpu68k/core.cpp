@@ -107,35 +107,23 @@ void offer_interrupt() {
     s.sr = static_cast<uint16_t>((s.sr & ~0x0700u) | level << 8);
 }
 
-// The dispatch is this loop over the table, the routines returning the PC pointer. Measured on
-// the program-mix benchmark (callgrind, host instructions per emulated instruction, and
-// cpu68k_bench on this machine) against routines that fetch the next opcode themselves and return
-// the next routine to a trampoline loop (neither grows the host stack per instruction in Debug
-// or sanitizer builds; tail-call threading would):
-//   loop over the table                 39.9 per instruction, 209-211 M instructions/s
-//   routines returning the next routine 51.9 per instruction, 170-177 M instructions/s
-// (both before the PC pointer moved into the loop; with it in the loop: 38.2 per instruction,
-// 205-211 M instructions/s).
+// The slice loop: it checks the fetch fully where the routines' quick check gives up, and runs
+// routines until the counter is negative. Chained routines come back here only for that; see
+// routine_entry for the dispatch and its figures.
 void execute_slice() {
     auto& s = cpu();
-    Pc pc = s.pc_pointer;
-    if (s.cycles_left >= 0) {
-        for (;;) {
-            if (reinterpret_cast<uintptr_t>(pc) >= s.fetch_fast_end) [[unlikely]] {
-                s.pc_pointer = pc;
-                if (!instruction_fits()) {
-                    halt_core();
-                    pc = s.pc_pointer;
-                    break;
-                }
+    while (s.cycles_left >= 0) {
+        Pc pc = s.pc_pointer;
+        if (reinterpret_cast<uintptr_t>(pc) >= s.fetch_fast_end) [[unlikely]] {
+            if (!instruction_fits()) {
+                halt_core();
+                break;
             }
-            uint16_t opcode;
-            std::memcpy(&opcode, pc, 2);
-            pc = main_cpu_opcode_table[opcode](opcode, pc + 2);
-            if (s.cycles_left < 0) break;
         }
+        uint16_t opcode;
+        std::memcpy(&opcode, pc, 2);
+        main_cpu_opcode_table[opcode](opcode, pc + 2);
     }
-    s.pc_pointer = pc;
     if (s.halted) s.cycles_left = -1;
 }
 
