@@ -122,7 +122,7 @@ void execute_slice() {
         }
         uint16_t opcode;
         std::memcpy(&opcode, pc, 2);
-        main_cpu_opcode_table[opcode](opcode, pc + 2);
+        main_cpu_opcode_table[opcode](pc + 2);
     }
     if (s.halted) s.cycles_left = -1;
 }

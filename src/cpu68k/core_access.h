@@ -2,8 +2,10 @@
 // through the handler tables, flags, conditions, effective addresses and cycle charging.
 // Touches machine.main_cpu and calls machine.bus; internal to the main CPU core.
 #pragma once
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "cpu68k/flag_ops.h"
 #include "cpu68k/opcode_kinds.h"
@@ -16,7 +18,7 @@ namespace m68k {
 // and hands it on. machine.main_cpu.pc_pointer is written when a routine returns to the slice
 // loop and wherever the PC is re-based (set_pc, exception entry), which return the new pointer.
 using Pc = const uint8_t*;
-using Routine = void (*)(uint32_t opcode, Pc pc);
+using Routine = void (*)(Pc pc);
 
 extern const Routine main_cpu_opcode_table[65536];
 
@@ -37,14 +39,16 @@ extern const Routine main_cpu_opcode_table[65536];
 //   routines returning the next routine   170-177 M instructions/s, 51.9 per instruction
 // The count barely changes; the speed comes from each routine's own jump, which predicts the
 // routine that follows it far better than the loop's one shared call.
-template <auto BODY> [[gnu::flatten]] void routine_entry(uint32_t opcode, Pc pc) {
+template <auto BODY> [[gnu::flatten]] void routine_entry(Pc pc) {
+    uint16_t opcode;
+    std::memcpy(&opcode, pc - 2, 2);
     BODY(pc, opcode);
     auto& s = machine.main_cpu;
 #if M68K_CHAINED_DISPATCH
     if (s.cycles_left >= 0 && reinterpret_cast<uintptr_t>(pc) < s.fetch_fast_end) [[likely]] {
         uint16_t next;
         std::memcpy(&next, pc, 2);
-        return main_cpu_opcode_table[next](next, pc + 2);
+        return main_cpu_opcode_table[next](pc + 2);
     }
 #endif
     s.pc_pointer = pc;
@@ -55,9 +59,9 @@ template <auto BODY> [[gnu::flatten]] void routine_entry(uint32_t opcode, Pc pc)
 extern const uint8_t opcode_length[65536];
 
 inline MainCpuState& cpu() { return machine.main_cpu; }
-inline uint32_t& reg(int n) { return machine.main_cpu.regs[n]; }
-inline uint32_t& dreg(int n) { return machine.main_cpu.regs[n]; }
-inline uint32_t& areg(int n) { return machine.main_cpu.regs[8 + n]; }
+inline uint32_t& reg(unsigned n) { return machine.main_cpu.regs[n]; }
+inline uint32_t& dreg(unsigned n) { return machine.main_cpu.regs[n]; }
+inline uint32_t& areg(unsigned n) { return machine.main_cpu.regs[8 + n]; }
 
 inline void charge(int32_t cycles) { machine.main_cpu.cycles_left -= cycles; }
 
@@ -131,10 +135,14 @@ inline uint32_t pop32() {
     return value;
 }
 
-// Writes the low part of a data register, keeping the rest.
+// Writes the low part of a data register, keeping the rest. On a little-endian host the low part
+// is the register's first bytes, so one narrow store does it.
 template <int SZ> inline void write_dreg(int n, uint32_t value) {
     if constexpr (SZ == 4) dreg(n) = value;
-    else dreg(n) = (dreg(n) & ~size_mask<SZ>) | (value & size_mask<SZ>);
+    else if constexpr (std::endian::native == std::endian::little) {
+        auto low = static_cast<std::conditional_t<SZ == 1, uint8_t, uint16_t>>(value);
+        std::memcpy(&dreg(n), &low, SZ);
+    } else dreg(n) = (dreg(n) & ~size_mask<SZ>) | (value & size_mask<SZ>);
 }
 
 // ---- Flags -----------------------------------------------------------------------------------

@@ -33,43 +33,80 @@ template <int M> constexpr int control_time() {
     return t[M];
 }
 
-// MOVEM registers to memory: control modes from D0 up, -(An) from A7 down storing before
-// the address moves, so a listed base register stores its initial value.
-template <int SZ, int M> void movem_to_memory([[maybe_unused]] Pc& pc, uint32_t op) {
-    uint32_t mask = fetch16(pc);
-    int r = op & 7;
-    int moved = 0;
-    if constexpr (M == APRE) {
-        uint32_t address = areg(r);
-        for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
+// MOVEM's walk over the register mask: visit(register number, address) for every listed register,
+// from D0 up at rising addresses, or for -(An) from A7 down at falling addresses with the address
+// moved before each access. Returns the address after the last one.
+template <int SZ, bool DOWN, class VISIT> inline uint32_t movem_walk(uint32_t mask, uint32_t address, VISIT visit) {
+    for (uint32_t bits = mask; bits; bits &= bits - 1) {
+        auto n = static_cast<unsigned>(std::countr_zero(bits));
+        if constexpr (DOWN) {
             address -= SZ;
-            write_mem<SZ>(address, reg(15 - std::countr_zero(bits)));
-        }
-        areg(r) = address;
-    } else {
-        uint32_t address = ea_address<M, SZ>(pc, r);
-        for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
-            write_mem<SZ>(address, reg(std::countr_zero(bits)));
+            visit(15 - n, address);
+        } else {
+            visit(n, address);
             address += SZ;
         }
     }
-    charge(moved * (SZ == 4 ? 8 : 4));
-    charge(8 + control_time<M>());
+    return address;
+}
+
+// MOVEM moves at most 64 bytes. When they all lie in the 64 KiB page of the first address, the
+// page's handler serves every access and is looked up once; otherwise each access goes through
+// the tables on its own. Returns the address after the last access (24-bit arithmetic inside the
+// page, 32-bit otherwise; only the distance is used).
+constexpr uint32_t movem_most_bytes = 64;
+template <bool DOWN> inline bool movem_in_one_page(uint32_t start) {
+    uint32_t offset = start & 0xFFFF;
+    return DOWN ? offset >= movem_most_bytes : offset <= 0x10000 - movem_most_bytes;
+}
+
+template <int SZ, bool DOWN> inline uint32_t movem_store(uint32_t mask, uint32_t start) {
+    if (movem_in_one_page<DOWN>(start)) {
+        uint32_t address = start & 0xFFFFFF;
+        MainWriteHandler write = SZ == 4 ? machine.bus.write_long[address >> 16] : machine.bus.write_word[address >> 16];
+        return start + (movem_walk<SZ, DOWN>(mask, address, [&](unsigned n, uint32_t a) { write(a, reg(n) & size_mask<SZ>); }) - address);
+    }
+    return movem_walk<SZ, DOWN>(mask, start, [](unsigned n, uint32_t a) { write_mem<SZ>(a, reg(n)); });
+}
+
+template <int SZ> inline uint32_t movem_load(uint32_t mask, uint32_t start) {
+    auto extend = [](uint32_t v) { return SZ == 2 ? sext16(v & 0xFFFF) : v; };
+    if (movem_in_one_page<false>(start)) {
+        uint32_t address = start & 0xFFFFFF;
+        MainReadHandler read = SZ == 4 ? machine.bus.read_long[address >> 16] : machine.bus.read_word[address >> 16];
+        return start + (movem_walk<SZ, false>(mask, address, [&](unsigned n, uint32_t a) { reg(n) = extend(read(a)); }) - address);
+    }
+    return movem_walk<SZ, false>(mask, start, [&](unsigned n, uint32_t a) { reg(n) = extend(read_mem<SZ>(a)); });
+}
+
+// MOVEM registers to memory: control modes from D0 up, -(An) from A7 down storing before the
+// address moves, so a listed base register stores its initial value. The count of registers
+// moved follows from how far the address went.
+template <int SZ, int M> void movem_to_memory([[maybe_unused]] Pc& pc, uint32_t op) {
+    uint32_t mask = fetch16(pc);
+    unsigned r = op & 7;
+    uint32_t moved;
+    if constexpr (M == APRE) {
+        uint32_t start = areg(r);
+        uint32_t end = movem_store<SZ, true>(mask, start);
+        areg(r) = end;
+        moved = (start - end) / SZ;
+    } else {
+        uint32_t start = ea_address<M, SZ>(pc, r);
+        moved = (movem_store<SZ, false>(mask, start) - start) / SZ;
+    }
+    charge(static_cast<int32_t>(moved) * (SZ == 4 ? 8 : 4) + 8 + control_time<M>());
 }
 
 // MOVEM memory to registers: word loads sign-extend; (An)+ leaves the base at the end address.
 template <int SZ, int M> void movem_to_registers([[maybe_unused]] Pc& pc, uint32_t op) {
     uint32_t mask = fetch16(pc);
-    int r = op & 7;
-    uint32_t address = M == APOST ? areg(r) : ea_address<M, SZ>(pc, r);
-    int moved = 0;
-    for (uint32_t bits = mask; bits; bits &= bits - 1, ++moved) {
-        reg(std::countr_zero(bits)) = SZ == 2 ? sext16(read_mem<2>(address)) : read_mem<4>(address);
-        address += SZ;
-    }
-    if constexpr (M == APOST) areg(r) = address;
-    charge(moved * (SZ == 4 ? 8 : 4));
-    charge(12 + control_time<M>());
+    unsigned r = op & 7;
+    uint32_t start = M == APOST ? areg(r) : ea_address<M, SZ>(pc, r);
+    uint32_t end = movem_load<SZ>(mask, start);
+    if constexpr (M == APOST) areg(r) = end;
+    uint32_t moved = (end - start) / SZ;
+    charge(static_cast<int32_t>(moved) * (SZ == 4 ? 8 : 4) + 12 + control_time<M>());
 }
 
 // MOVEP: bytes at d, d+2, d+4, d+6 from the high byte down.
