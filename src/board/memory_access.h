@@ -53,14 +53,16 @@ inline bool crosses_page(uint32_t address) {
     return (address & 0xFFFE) == 0xFFFE;
 }
 
-inline uint32_t read_long_split(uint32_t address) {
+// Kept out of line: inlined, its calls would make every long handler save registers on its
+// common path too.
+[[gnu::noinline]] inline uint32_t read_long_split(uint32_t address) {
     const uint32_t high = even(address) & 0xFFFFFF;
     const uint32_t low = (high + 2) & 0xFFFFFF;
     return (machine.bus.read_word[high >> 16](high) & 0xFFFF) << 16 |
            (machine.bus.read_word[low >> 16](low) & 0xFFFF);
 }
 
-inline void write_long_split(uint32_t address, uint32_t value) {
+[[gnu::noinline]] inline void write_long_split(uint32_t address, uint32_t value) {
     const uint32_t high = even(address) & 0xFFFFFF;
     const uint32_t low = (high + 2) & 0xFFFFFF;
     machine.bus.write_word[high >> 16](high, value >> 16);
