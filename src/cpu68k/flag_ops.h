@@ -92,17 +92,17 @@ template <int SZ> inline uint32_t sub(uint32_t dst, uint32_t src, uint32_t borro
 // Without a carry in (ADD, SUB, CMP, NEG): one instruction fewer.
 template <int SZ> inline uint32_t add0(uint32_t dst, uint32_t src, uint32_t& flags) {
     uint32_t ax;
-    if constexpr (SZ == 1) asm("addb %b2, %b1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+q"(dst) : "q"(src) : "cc");
-    else if constexpr (SZ == 2) asm("addw %w2, %w1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "r"(src) : "cc");
-    else asm("addl %2, %1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "r"(src) : "cc");
+    if constexpr (SZ == 1) asm("addb %b2, %b1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+q"(dst) : "qi"(src) : "cc");
+    else if constexpr (SZ == 2) asm("addw %w2, %w1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "ri"(src) : "cc");
+    else asm("addl %2, %1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "ri"(src) : "cc");
     flags = ax;
     return dst & size_mask<SZ>;
 }
 template <int SZ> inline uint32_t sub0(uint32_t dst, uint32_t src, uint32_t& flags) {
     uint32_t ax;
-    if constexpr (SZ == 1) asm("subb %b2, %b1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+q"(dst) : "q"(src) : "cc");
-    else if constexpr (SZ == 2) asm("subw %w2, %w1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "r"(src) : "cc");
-    else asm("subl %2, %1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "r"(src) : "cc");
+    if constexpr (SZ == 1) asm("subb %b2, %b1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+q"(dst) : "qi"(src) : "cc");
+    else if constexpr (SZ == 2) asm("subw %w2, %w1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "ri"(src) : "cc");
+    else asm("subl %2, %1\n\tlahf\n\tseto %%al" : "=&a"(ax), "+r"(dst) : "ri"(src) : "cc");
     flags = ax;
     return dst & size_mask<SZ>;
 }
