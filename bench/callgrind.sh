@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Host instructions per emulated frame of the whole machine (the built-in game, sound on), and per
-# emulated 68000 and Z80 instruction (the cores' program-mix benchmarks), counted by callgrind.
+# emulated 68000 and Z80 instruction (the cores' benchmarks), counted by callgrind.
 # Counts, unlike times, repeat exactly for the same binary and input.
 #   bash bench/callgrind.sh [FRAMES]
 set -euo pipefail
@@ -25,23 +25,29 @@ start=$(total_ir start.out)
 all=$(total_ir frames.out)
 echo "whole machine: $(( (all - start) / frames )) host instructions per emulated frame ($frames frames, start-up excluded)"
 
-# The 68000 program mix: the inclusive count of main_cpu_run over all its calls (one per benchmark
+# The 68000 benchmarks: the inclusive count of main_cpu_run over all its calls (one per benchmark
 # iteration; reset and machine set-up are outside it) divided by the calls, against the benchmark's
-# emulated instructions per iteration.
-valgrind --tool=callgrind --callgrind-out-file=cpu68k.out "$root/build/release/bench/cpu68k/cpu68k_bench" \
-  --benchmark_min_time=0 --benchmark_format=json > cpu68k.json 2>/dev/null
-ir=$(inclusive_ir cpu68k.out 'main_cpu_run(int) [')
-calls=$(callgrind_annotate --threshold=100 --tree=caller cpu68k.out 2>/dev/null |
-  awk '/< .*BM_MainCpuProgramMix/ { c = $0 } /\* .*main_cpu_run\(int\)/ && !found { found = c } END { print found }' |
-  sed -E 's/.*\(([0-9,]+)x\).*/\1/; s/,//g')
-iterations=$(grep -m1 -o '"iterations": [0-9]*' cpu68k.json | awk '{ print $2 }')
-count=$(grep -m1 -o '"emulated_instructions": [0-9.e+]*' cpu68k.json | awk '{ print $2 }')
-if [ "$calls" != "$iterations" ]; then
-  echo "callgrind.sh: main_cpu_run ran $calls times for $iterations benchmark iterations" >&2
-  exit 1
-fi
-awk -v ir="$ir" -v c="$calls" -v n="$count" \
-  'BEGIN { printf "68000 core: %.1f host instructions per emulated instruction (%d slices of %d instructions)\n", ir / c / n, c, n }'
+# emulated instructions per iteration. The program mix is the goal's measure; the NOP loop shows
+# what an instruction costs before it does anything.
+cpu68k_per_instruction() { # benchmark name, label
+  valgrind --tool=callgrind --callgrind-out-file="$1.out" "$root/build/release/bench/cpu68k/cpu68k_bench" \
+    --benchmark_filter="^$1\$" --benchmark_min_time=0 --benchmark_format=json > "$1.json" 2>/dev/null
+  local ir calls iterations count
+  ir=$(inclusive_ir "$1.out" 'main_cpu_run(int) [')
+  calls=$(callgrind_annotate --threshold=100 --tree=caller "$1.out" 2>/dev/null |
+    awk '/^ *[0-9,]+ .*< / { c = $0 } /\* .*main_cpu_run\(int\)/ && !found { found = c } END { print found }' |
+    sed -E 's/.*\(([0-9,]+)x\).*/\1/; s/,//g')
+  iterations=$(grep -m1 -o '"iterations": [0-9]*' "$1.json" | awk '{ print $2 }')
+  count=$(grep -m1 -o '"emulated_instructions": [0-9.e+]*' "$1.json" | awk '{ print $2 }')
+  if [ "$calls" != "$iterations" ]; then
+    echo "callgrind.sh: main_cpu_run ran $calls times for $iterations iterations of $1" >&2
+    exit 1
+  fi
+  awk -v ir="$ir" -v c="$calls" -v n="$count" -v label="$2" \
+    'BEGIN { printf "68000 core, %s: %.1f host instructions per emulated instruction (%d slices of %d instructions)\n", label, ir / c / n, c, n }'
+}
+cpu68k_per_instruction BM_MainCpuProgramMix "program mix"
+cpu68k_per_instruction BM_MainCpuNopLoop "NOP loop"
 
 # The Z80 program mix: every instruction sound_cpu_run ran (the benchmark counts them all, its
 # checking pass included) against the inclusive count of all its calls.
