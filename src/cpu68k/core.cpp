@@ -22,14 +22,14 @@ void unpack_flags() {
     auto& s = cpu();
     uint32_t packed = s.saved_flags;
     s.flags = static_cast<uint16_t>(((packed >> 24) & 0xC1) << 8 | ((packed >> 16) & 1));
-    s.x_byte = packed & 1;
+    set_x(packed & 1);
 }
 
 // The saved word keeps only the defined bits of the condition byte.
 void pack_flags() {
     auto& s = cpu();
     uint32_t f = s.flags;
-    s.saved_flags = ((f >> 8) & 0xC1) << 24 | (f & FLAG_V) << 16 | s.x_byte;
+    s.saved_flags = ((f >> 8) & 0xC1) << 24 | (f & FLAG_V) << 16 | x_bit();
     s.sr = static_cast<uint16_t>(build_sr());
 }
 

@@ -154,17 +154,19 @@ template <int SZ> inline void set_logic_flags(uint32_t result) {
     cpu().flags = static_cast<uint16_t>(logic_flags<SZ>(result));
 }
 inline bool flag(uint32_t which) { return (cpu().flags & which) != 0; }
+inline uint32_t x_bit() { return (cpu().x_flag >> 8) & 1; }
+inline void set_x(uint32_t bit) { cpu().x_flag = static_cast<uint16_t>(bit << 8); }
 
 inline uint32_t build_ccr() {
     const auto& s = cpu();
     uint32_t f = s.flags;
-    return static_cast<uint32_t>(s.x_byte) << 4 | ((f >> 12) & 0xC) | (f & FLAG_V) << 1 | ((f >> 8) & 1);
+    return x_bit() << 4 | ((f >> 12) & 0xC) | (f & FLAG_V) << 1 | ((f >> 8) & 1);
 }
 inline uint32_t build_sr() { return (cpu().sr & 0xFF00u) | build_ccr(); }
 inline void load_ccr(uint32_t value) {
     auto& s = cpu();
     s.flags = static_cast<uint16_t>((value & 0xC) << 12 | (value & 1) << 8 | ((value >> 1) & 1));
-    s.x_byte = (value >> 4) & 1;
+    set_x((value >> 4) & 1);
 }
 inline bool supervisor() { return (cpu().sr & 0x2000) != 0; }
 
@@ -173,7 +175,7 @@ template <int SZ> inline uint32_t add_with_flags(uint32_t dst, uint32_t src) {
     uint32_t flags;
     uint32_t result = add_flags<SZ>(dst, src, flags);
     s.flags = static_cast<uint16_t>(flags);
-    s.x_byte = (flags >> 8) & 1;
+    s.x_flag = static_cast<uint16_t>(flags);
     return result;
 }
 // dst - src; sets X unless it is a compare.
@@ -182,24 +184,24 @@ template <int SZ, bool SET_X = true> inline uint32_t sub_with_flags(uint32_t dst
     uint32_t flags;
     uint32_t result = sub_flags<SZ>(dst, src, flags);
     s.flags = static_cast<uint16_t>(flags);
-    if constexpr (SET_X) s.x_byte = (flags >> 8) & 1;
+    if constexpr (SET_X) s.x_flag = static_cast<uint16_t>(flags);
     return result;
 }
 // ADDX/SUBX/NEGX: X takes part and Z is only ever cleared.
 template <int SZ> inline uint32_t addx_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
     uint32_t flags;
-    uint32_t result = addx_flags<SZ>(dst, src, s.x_byte, flags);
+    uint32_t result = addx_flags<SZ>(dst, src, x_bit(), flags);
     s.flags = static_cast<uint16_t>(flags & (s.flags | ~FLAG_Z));
-    s.x_byte = (flags >> 8) & 1;
+    s.x_flag = static_cast<uint16_t>(flags);
     return result;
 }
 template <int SZ> inline uint32_t subx_with_flags(uint32_t dst, uint32_t src) {
     auto& s = cpu();
     uint32_t flags;
-    uint32_t result = subx_flags<SZ>(dst, src, s.x_byte, flags);
+    uint32_t result = subx_flags<SZ>(dst, src, x_bit(), flags);
     s.flags = static_cast<uint16_t>(flags & (s.flags | ~FLAG_Z));
-    s.x_byte = (flags >> 8) & 1;
+    s.x_flag = static_cast<uint16_t>(flags);
     return result;
 }
 

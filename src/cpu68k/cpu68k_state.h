@@ -10,7 +10,10 @@ struct MainCpuState {
     uint32_t inactive_stack_pointer = 0; // USP while supervisor, SSP while user
     uint32_t reset_pc = 0;
     uint16_t sr = 0;                     // only the system byte (T, S, mask) is live
-    uint8_t x_byte = 0;
+    // The X flag in bit 8, where C sits in the live flags word below, so an operation that sets X
+    // to its carry stores the word it got; the other bits are don't-care. Packed into saved_flags
+    // at slice exit as the X byte.
+    uint16_t x_flag = 0;
     // Remaining cycles of the slice. While a slice runs this is the live counter: a handler may
     // read it and lower it, and the core sees the change.
     int32_t cycles_left = 0;

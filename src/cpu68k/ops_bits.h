@@ -45,7 +45,6 @@ template <int OP, int M, bool DYNAMIC, int DN> void bit_op([[maybe_unused]] Pc& 
 
 // One shift or rotate of SZ by COUNT (0-63), with the flags of the full count.
 template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t value, uint32_t count) {
-    auto& s = cpu();
     constexpr uint32_t bits = size_bits<SZ>;
     constexpr uint32_t mask = size_mask<SZ>;
     constexpr uint32_t msb = size_msb<SZ>;
@@ -53,7 +52,7 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
     uint32_t result = value;
     uint32_t overflow = 0;
     if (count == 0) {
-        set_nz_cv<SZ>(value, KIND == SH_ROX && s.x_byte ? FLAG_C : 0);
+        set_nz_cv<SZ>(value, KIND == SH_ROX && x_bit() ? FLAG_C : 0);
         return value;
     }
     uint8_t carry = 0;
@@ -86,7 +85,7 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
                 carry = KIND == SH_AS ? negative : (count == bits ? (value >> (bits - 1)) & 1 : 0);
             }
         }
-        s.x_byte = carry;
+        set_x(carry);
     } else if constexpr (KIND == SH_RO) {
         uint32_t n = count & (bits - 1);
         if (n) result = LEFT ? ((value << n) | (value >> (bits - n))) & mask : ((value >> n) | (value << (bits - n))) & mask;
@@ -94,7 +93,7 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
     } else {
         // Through X: a rotation over bits + 1 positions.
         uint32_t n = count % (bits + 1);
-        uint32_t x = s.x_byte;
+        uint32_t x = x_bit();
         for (uint32_t i = 0; i < n; ++i) {
             if constexpr (LEFT) {
                 uint32_t out = (result & msb) != 0;
@@ -106,7 +105,7 @@ template <int KIND, bool LEFT, int SZ> inline uint32_t shift_value(uint32_t valu
                 x = out;
             }
         }
-        s.x_byte = static_cast<uint8_t>(x);
+        set_x(x);
         carry = static_cast<uint8_t>(x);
     }
     set_nz_cv<SZ>(result, (carry ? FLAG_C : 0) | overflow);
@@ -219,13 +218,13 @@ template <bool SIGNED, int M, int DN> void divide([[maybe_unused]] Pc& pc, uint3
 inline uint32_t decimal_flags(int32_t result, bool carry) {
     auto& s = cpu();
     uint32_t r = static_cast<uint32_t>(result) & 0xFF;
-    s.x_byte = carry;
+    set_x(carry);
     uint32_t z = r ? 0 : (s.flags & FLAG_Z);
     s.flags = static_cast<uint16_t>(((r & 0x80) ? FLAG_N : 0) | z | (carry ? FLAG_C : 0));
     return r;
 }
 inline uint32_t decimal_add(uint32_t dst, uint32_t src) {
-    int32_t x = cpu().x_byte;
+    auto x = static_cast<int32_t>(x_bit());
     int32_t low = static_cast<int32_t>((dst & 0x0F) + (src & 0x0F)) + x;
     int32_t binary = static_cast<int32_t>(dst + src) + x;
     int32_t result = binary;
@@ -235,7 +234,7 @@ inline uint32_t decimal_add(uint32_t dst, uint32_t src) {
     return decimal_flags(result, high || result > 0xFF);
 }
 inline uint32_t decimal_sub(uint32_t dst, uint32_t src) {
-    int32_t x = cpu().x_byte;
+    auto x = static_cast<int32_t>(x_bit());
     int32_t low = static_cast<int32_t>(dst & 0x0F) - static_cast<int32_t>(src & 0x0F) - x;
     int32_t binary = static_cast<int32_t>(dst) - static_cast<int32_t>(src) - x;
     int32_t result = binary;
