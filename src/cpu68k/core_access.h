@@ -137,7 +137,7 @@ inline uint32_t pop32() {
 
 // Writes the low part of a data register, keeping the rest. On a little-endian host the low part
 // is the register's first bytes, so one narrow store does it.
-template <int SZ> inline void write_dreg(int n, uint32_t value) {
+template <int SZ> inline void write_dreg(unsigned n, uint32_t value) {
     if constexpr (SZ == 4) dreg(n) = value;
     else if constexpr (std::endian::native == std::endian::little) {
         auto low = static_cast<std::conditional_t<SZ == 1, uint8_t, uint16_t>>(value);

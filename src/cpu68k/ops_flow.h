@@ -6,25 +6,23 @@
 
 namespace m68k {
 
-// Bcc, BRA (CC 0) and BSR (CC 1). Relative: the pointer moves, the base stays.
-template <int CC> void branch([[maybe_unused]] Pc& pc, uint32_t op) {
-    int32_t displacement = static_cast<int8_t>(op & 0xFF);
-    bool word = displacement == 0;
-    uint32_t target_from = 0; // offset of the displacement base from the pointer after fetch
-    if (word) {
-        displacement = static_cast<int16_t>(fetch16(pc));
-        target_from = 2;
-    }
+// Bcc, BRA (CC 0) and BSR (CC 1). Relative: the pointer moves, the base stays. WORD: the 8-bit
+// displacement is 0 and a 16-bit one follows (a separate routine, so neither form tests for it).
+template <int CC, bool WORD> void branch([[maybe_unused]] Pc& pc, uint32_t op) {
+    int32_t displacement;
+    constexpr int32_t target_from = WORD ? 2 : 0; // displacement base behind the pointer after fetch
+    if constexpr (WORD) displacement = static_cast<int16_t>(fetch16(pc));
+    else displacement = static_cast<int8_t>(op & 0xFF);
     if constexpr (CC == 1) {
         push32(current_pc(pc));
-        move_pc(pc, displacement - static_cast<int32_t>(target_from));
+        move_pc(pc, displacement - target_from);
         charge(18);
     } else {
         if (condition(CC)) {
-            move_pc(pc, displacement - static_cast<int32_t>(target_from));
+            move_pc(pc, displacement - target_from);
             charge(10);
         } else {
-            charge(word ? 12 : 8);
+            charge(WORD ? 12 : 8);
         }
     }
 }
@@ -54,7 +52,7 @@ template <int CC> void dbcc([[maybe_unused]] Pc& pc, uint32_t op) {
         charge(12);
         return;
     }
-    int r = op & 7;
+    unsigned r = op & 7;
     uint32_t count = (dreg(r) - 1) & 0xFFFF;
     write_dreg<2>(r, count);
     if (count == 0xFFFF) {

@@ -286,7 +286,7 @@ Decoded decode(int op) {
     case 0x1: case 0x2: case 0x3: return decode_move(op);
     case 0x4: return decode_line4(op);
     case 0x5: return decode_line5(op);
-    case 0x6: return make("branch", {(op >> 8) & 0xF}, (op & 0xFF) == 0 ? 4 : 2);
+    case 0x6: return make("branch", {(op >> 8) & 0xF, (op & 0xFF) == 0}, (op & 0xFF) == 0 ? 4 : 2);
     case 0x7: return (op & 0x100) ? illegal : make("moveq", {(op >> 9) & 7}, 2);
     case 0x8: case 0x9: case 0xB: case 0xC: case 0xD: return decode_arith(op);
     case 0xA:
