@@ -29,9 +29,14 @@ size_t stack_used_by(void (*work)()) {
         reinterpret_cast<void (*)()>(w)();
         return nullptr;
     };
-    EXPECT_EQ(pthread_create(&thread, &attributes, trampoline, reinterpret_cast<void*>(work)), 0);
-    pthread_join(thread, nullptr);
+    const int started = pthread_create(&thread, &attributes, trampoline, reinterpret_cast<void*>(work));
     pthread_attr_destroy(&attributes);
+    EXPECT_EQ(started, 0) << "the painted-stack thread did not start";
+    if (started != 0) {
+        std::free(memory);
+        return 0;
+    }
+    pthread_join(thread, nullptr);
     const auto* bytes = static_cast<const uint8_t*>(memory);
     size_t untouched = 0;
     while (untouched < stack_size && bytes[untouched] == paint) ++untouched;
